@@ -1,0 +1,244 @@
+/*
+ * Pexora image-search library: public C interface.
+ *
+ * The records below cross the library boundary byte for byte. Their layout is
+ * fixed for 32-bit x86 and for x86-64; every size and offset is checked by the
+ * static assertions at the end of this header for the pointer width being
+ * compiled. float64 fields carry an explicit 8-byte alignment because i386 gcc
+ * would otherwise align a double inside a struct to 4 bytes.
+ *
+ * Callers that bind the library at run time define PX_NO_PROTOTYPES before
+ * including this header: they get the records, constants and the callback type,
+ * and declare their own entry-point variables.
+ */
+#ifndef PEXORA_PEXORA_H
+#define PEXORA_PEXORA_H
+
+#include <stddef.h>
+#include <stdint.h>
+#ifndef __cplusplus
+#include <uchar.h>
+#endif
+
+/* Calling convention of the entry points and of the status callback. */
+#if defined(_WIN32) && defined(__i386__)
+#define PX_CALL __attribute__((stdcall))
+#elif defined(_MSC_VER) && defined(_M_IX86)
+#define PX_CALL __stdcall
+#else
+#define PX_CALL
+#endif
+
+#if defined(_WIN32)
+#if defined(PEXORA_BUILDING_LIBRARY)
+#define PX_API __declspec(dllexport)
+#else
+#define PX_API __declspec(dllimport)
+#endif
+#elif defined(PEXORA_BUILDING_LIBRARY)
+#define PX_API __attribute__((visibility("default")))
+#else
+#define PX_API
+#endif
+
+#if defined(__cplusplus)
+#define PX_ALIGN8 alignas(8)
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define PX_ALIGN8 _Alignas(8)
+#else
+#define PX_ALIGN8 __attribute__((aligned(8)))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Result codes of create, free and compare. */
+#define PX_OK 0
+#define PX_ERROR_UNKNOWN 1
+#define PX_ERROR_NOT_ENOUGH_MEMORY 2
+#define PX_ERROR_LOADING 3
+#define PX_ERROR_OBJECT 4
+#define PX_ERROR_DIMENSIONS 5
+#define PX_ERROR_NOT_AVAILABLE 6
+
+/* StatusType of the status callback. */
+#define PX_STATUS_PROGRESS 1
+
+/* CompareType. */
+#define PX_COMPARE_TYPE_EXACT 0
+#define PX_COMPARE_TYPE_RELATIVE_ARGB 1
+#define PX_COMPARE_TYPE_RELATIVE_AHSL 2
+#define PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA 3
+#define PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA 4
+
+/* ProcessType. */
+#define PX_PROCESS_TYPE_NONE 0
+#define PX_PROCESS_TYPE_RESAMPLE 1
+
+/* Resampler and StretchResampler. */
+#define PX_RESAMPLER_BOX 0
+#define PX_RESAMPLER_BICUBIC 1
+#define PX_RESAMPLER_BILINEAR 2
+#define PX_RESAMPLER_BSPLINE 3
+#define PX_RESAMPLER_CATMULLROM 4
+#define PX_RESAMPLER_LANCZOS3 5
+
+/* Booleans at the boundary: 8-bit ones are written as 1 for true, 32-bit ones
+ * as -1 (all bits set); any non-zero value reads as true. */
+typedef uint8_t TPXBool8;
+typedef int32_t TPXBool32;
+
+/* A zero-terminated UTF-16 string. */
+typedef char16_t TPXChar;
+
+/* A size in pixels. */
+typedef struct TPXDimensions {
+  int32_t Width;
+  int32_t Height;
+} TPXDimensions;
+
+/* A point in pixels. */
+typedef struct TPXPoint {
+  int32_t X;
+  int32_t Y;
+} TPXPoint;
+
+/* One search object: a picture the library has loaded. */
+typedef struct TPXObject {
+  const TPXChar* FileName;           /* caller's buffer, read only by the library */
+  void* ImageObject;                 /* library's handle, opaque to the caller */
+  TPXDimensions OriginalDimensions;  /* as decoded from the file */
+  TPXDimensions ProcessedDimensions; /* after the create-time processing */
+  void* User;                        /* caller's value */
+} TPXObject;
+
+/* How the picture is prepared when its object is created. */
+typedef struct TPXCreateObjectParameters {
+  int32_t ProcessType;      /* PX_PROCESS_TYPE_... */
+  TPXDimensions Dimensions; /* target size for PX_PROCESS_TYPE_RESAMPLE */
+  int32_t Resampler;        /* PX_RESAMPLER_... */
+} TPXCreateObjectParameters;
+
+typedef void(PX_CALL* TPXStatusCallback)(double Progress, int32_t StatusType, void* User);
+
+/* How one comparison runs. */
+typedef struct TPXProcessParameters {
+  int32_t CompareType; /* PX_COMPARE_TYPE_... */
+  uint8_t ARGBATolerance;
+  uint8_t ARGBRTolerance;
+  uint8_t ARGBGTolerance;
+  uint8_t ARGBBTolerance;
+  PX_ALIGN8 double AHSLATolerance;
+  PX_ALIGN8 double AHSLHTolerance;
+  PX_ALIGN8 double AHSLSTolerance;
+  PX_ALIGN8 double AHSLLTolerance;
+  int32_t DifferenceTolerance;
+  TPXBool8 StretchCompare;
+  TPXDimensions MinimalStretchSize;
+  TPXDimensions MaximalStretchSize;
+  int32_t StretchResampler; /* PX_RESAMPLER_... */
+  TPXBool8 MultipleMatches;
+  TPXBool32 MultiThreadedProcessing;
+  TPXStatusCallback StatusCallback;
+} TPXProcessParameters;
+
+/* One match. */
+typedef struct TPXResultMatches {
+  TPXPoint Position;        /* top-left corner in the searched picture */
+  TPXDimensions Dimensions; /* size of the matched area */
+  int32_t Difference;
+  PX_ALIGN8 double MatchPercentage;
+} TPXResultMatches;
+typedef TPXResultMatches* PPXResultMatches;
+
+/* The outcome of one comparison. */
+typedef struct TPXResult {
+  TPXBool32 Success;
+  int32_t MatchCount;
+  PPXResultMatches Matches; /* MatchCount entries, owned by the library */
+} TPXResult;
+
+#ifndef PX_NO_PROTOTYPES
+PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
+PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object);
+PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor,
+                                      TPXProcessParameters Parameters, TPXResult* Result,
+                                      void* Reserved);
+PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result);
+PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object,
+                                                           TPXCreateObjectParameters Parameters);
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+/* Layout checks. */
+#ifdef __cplusplus
+#define PX_STATIC_ASSERT(c, m) static_assert(c, m)
+#else
+#define PX_STATIC_ASSERT(c, m) _Static_assert(c, m)
+#endif
+#define PX_CHECK_OFFSET(T, F, O) PX_STATIC_ASSERT(offsetof(T, F) == (O), #T "." #F " offset")
+#define PX_CHECK_SIZE(T, S) PX_STATIC_ASSERT(sizeof(T) == (S), #T " size")
+
+PX_CHECK_SIZE(TPXDimensions, 8);
+PX_CHECK_OFFSET(TPXDimensions, Width, 0);
+PX_CHECK_OFFSET(TPXDimensions, Height, 4);
+PX_CHECK_SIZE(TPXCreateObjectParameters, 16);
+PX_CHECK_OFFSET(TPXCreateObjectParameters, ProcessType, 0);
+PX_CHECK_OFFSET(TPXCreateObjectParameters, Dimensions, 4);
+PX_CHECK_OFFSET(TPXCreateObjectParameters, Resampler, 12);
+PX_CHECK_SIZE(TPXResultMatches, 32);
+PX_CHECK_OFFSET(TPXResultMatches, Position, 0);
+PX_CHECK_OFFSET(TPXResultMatches, Position.Y, 4);
+PX_CHECK_OFFSET(TPXResultMatches, Dimensions, 8);
+PX_CHECK_OFFSET(TPXResultMatches, Difference, 16);
+PX_CHECK_OFFSET(TPXResultMatches, MatchPercentage, 24);
+PX_CHECK_OFFSET(TPXProcessParameters, CompareType, 0);
+PX_CHECK_OFFSET(TPXProcessParameters, ARGBATolerance, 4);
+PX_CHECK_OFFSET(TPXProcessParameters, ARGBRTolerance, 5);
+PX_CHECK_OFFSET(TPXProcessParameters, ARGBGTolerance, 6);
+PX_CHECK_OFFSET(TPXProcessParameters, ARGBBTolerance, 7);
+PX_CHECK_OFFSET(TPXProcessParameters, AHSLATolerance, 8);
+PX_CHECK_OFFSET(TPXProcessParameters, AHSLHTolerance, 16);
+PX_CHECK_OFFSET(TPXProcessParameters, AHSLSTolerance, 24);
+PX_CHECK_OFFSET(TPXProcessParameters, AHSLLTolerance, 32);
+PX_CHECK_OFFSET(TPXProcessParameters, DifferenceTolerance, 40);
+PX_CHECK_OFFSET(TPXProcessParameters, StretchCompare, 44);
+PX_CHECK_OFFSET(TPXProcessParameters, MinimalStretchSize, 48);
+PX_CHECK_OFFSET(TPXProcessParameters, MaximalStretchSize, 56);
+PX_CHECK_OFFSET(TPXProcessParameters, StretchResampler, 64);
+PX_CHECK_OFFSET(TPXProcessParameters, MultipleMatches, 68);
+PX_CHECK_OFFSET(TPXProcessParameters, MultiThreadedProcessing, 72);
+PX_CHECK_OFFSET(TPXObject, FileName, 0);
+PX_CHECK_OFFSET(TPXResult, Success, 0);
+PX_CHECK_OFFSET(TPXResult, MatchCount, 4);
+PX_CHECK_OFFSET(TPXResult, Matches, 8);
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
+PX_CHECK_SIZE(TPXObject, 28);
+PX_CHECK_OFFSET(TPXObject, ImageObject, 4);
+PX_CHECK_OFFSET(TPXObject, OriginalDimensions, 8);
+PX_CHECK_OFFSET(TPXObject, ProcessedDimensions, 16);
+PX_CHECK_OFFSET(TPXObject, User, 24);
+PX_CHECK_SIZE(TPXProcessParameters, 80);
+PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 76);
+PX_CHECK_SIZE(TPXResult, 12);
+#else
+PX_CHECK_SIZE(TPXObject, 40);
+PX_CHECK_OFFSET(TPXObject, ImageObject, 8);
+PX_CHECK_OFFSET(TPXObject, OriginalDimensions, 16);
+PX_CHECK_OFFSET(TPXObject, ProcessedDimensions, 24);
+PX_CHECK_OFFSET(TPXObject, User, 32);
+PX_CHECK_SIZE(TPXProcessParameters, 88);
+PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 80);
+PX_CHECK_SIZE(TPXResult, 16);
+#endif
+
+#undef PX_CHECK_OFFSET
+#undef PX_CHECK_SIZE
+#undef PX_STATIC_ASSERT
+
+#endif /* PEXORA_PEXORA_H */

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Runs as root (or through sudo); does nothing when everything is there.
+set -euo pipefail
+packages=(
+  build-essential cmake g++-multilib clang libclang-rt-14-dev
+  qt6-base-dev libgl1-mesa-dev
+  libfreeimage-dev libfreeimage3 libhwy-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool xclip x11-apps imagemagick
+  fonts-dejavu-core fonts-liberation2
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

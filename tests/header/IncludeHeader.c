@@ -1,0 +1,2 @@
+/* The header compiles as C and its layout assertions hold. */
+#include <pexora/pexora.h>
