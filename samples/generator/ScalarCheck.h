@@ -1,0 +1,31 @@
+#pragma once
+
+#include <climits>
+#include <vector>
+
+#include "Picture.h"
+
+// A plain check of the sample pairs, independent of the search library: how
+// many pixels of a search-for picture differ from the search-in picture at a
+// place, under relative ARGB tolerances, with the search-for alpha either a
+// channel or a mask (alpha 0 takes no part, alpha a scales the channel
+// differences by a / 255 and the A tolerance is not used).
+namespace ScalarCheck {
+
+struct Tolerances {
+  int a = 15, r = 15, g = 15, b = 15;
+};
+
+struct Place {
+  int x = 0, y = 0;
+};
+
+// Counting stops once the count exceeds stopAbove; the result is then stopAbove + 1.
+int differences(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances, bool alphaMask,
+                int stopAbove = INT_MAX);
+
+// Every place whose difference count is at most differenceTolerance.
+std::vector<Place> matches(const Picture& searchIn, const Picture& searchFor, Tolerances tolerances, bool alphaMask,
+                           int differenceTolerance);
+
+}  // namespace ScalarCheck
