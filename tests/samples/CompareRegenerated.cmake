@@ -1,0 +1,18 @@
+# Runs the generator into OUTPUT and fails unless every file it writes is
+# byte for byte the committed one in COMMITTED.
+file(REMOVE_RECURSE ${OUTPUT})
+execute_process(COMMAND ${GENERATOR} ${OUTPUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the generator failed: ${rc}")
+endif()
+file(GLOB written RELATIVE ${OUTPUT} ${OUTPUT}/*)
+list(LENGTH written count)
+if(count LESS 7)
+  message(FATAL_ERROR "the generator wrote only ${written}")
+endif()
+foreach(name ${written})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT}/${name} ${COMMITTED}/${name} RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "${name} differs from the committed one: run scripts/make-samples.sh and commit samples/")
+  endif()
+endforeach()
