@@ -1,0 +1,169 @@
+#include "ReferenceSearch.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "CompareSettings.h"
+#include "HslColor.h"
+#include "PictureCodec.h"
+
+namespace pexora::reference {
+
+namespace {
+
+struct Rules {
+  bool ahsl = false;
+  bool alpha = false;
+  uint32_t tolerance[4] = {0, 0, 0, 0};  // A, R, G, B or A, H, S, L in fixed point
+};
+
+// The channel differences of two pixels: A, R, G, B or A, H, S, L.
+void Differences(const Rules& rules, uint32_t in, uint32_t of, uint32_t d[4]) {
+  d[0] = static_cast<uint32_t>(std::abs(int(AlphaOf(in)) - int(AlphaOf(of))));
+  if (!rules.ahsl) {
+    d[1] = static_cast<uint32_t>(std::abs(int(RedOf(in)) - int(RedOf(of))));
+    d[2] = static_cast<uint32_t>(std::abs(int(GreenOf(in)) - int(GreenOf(of))));
+    d[3] = static_cast<uint32_t>(std::abs(int(BlueOf(in)) - int(BlueOf(of))));
+    return;
+  }
+  const Hsl16 a = ToHsl16(in), b = ToHsl16(of);
+  const int hue = std::abs(int(a.hue) - int(b.hue));
+  d[1] = (a.grey || b.grey) ? 0 : static_cast<uint32_t>(std::min(hue, 65536 - hue));
+  d[2] = static_cast<uint32_t>(std::abs(int(a.saturation) - int(b.saturation)));
+  d[3] = static_cast<uint32_t>(std::abs(int(a.lightness) - int(b.lightness)));
+}
+
+bool Differs(const Rules& rules, uint32_t in, uint32_t of) {
+  uint32_t d[4];
+  Differences(rules, in, of, d);
+  const uint64_t a = AlphaOf(of);
+  for (int c = rules.alpha ? 1 : 0; c < 4; ++c) {
+    if (rules.alpha ? uint64_t{d[c]} * a > uint64_t{rules.tolerance[c]} * 255 : d[c] > rules.tolerance[c]) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Better(const Match& a, const Match& b) {
+  const __int128 pa = static_cast<__int128>(a.compared - a.difference) * b.compared;
+  const __int128 pb = static_cast<__int128>(b.compared - b.difference) * a.compared;
+  if (pa != pb) return pa > pb;
+  if (a.sum != b.sum) return a.sum < b.sum;
+  if (int64_t{a.width} * a.height != int64_t{b.width} * b.height) {
+    return int64_t{a.width} * a.height > int64_t{b.width} * b.height;
+  }
+  if (a.y != b.y) return a.y < b.y;
+  if (a.x != b.x) return a.x < b.x;
+  return a.width > b.width;
+}
+
+bool Intersect(const Match& a, const Match& b) {
+  const bool apartX = a.x + a.width <= b.x || b.x + b.width <= a.x;
+  const bool apartY = a.y + a.height <= b.y || b.y + b.height <= a.y;
+  return !apartX && !apartY;
+}
+
+void SearchOneSize(const Image& searched, const Image& target, const Rules& rules, int64_t tolerance,
+                   std::vector<Match>& found) {
+  int64_t compared = 0;
+  for (uint32_t pixel : target.pixels) compared += (!rules.alpha || AlphaOf(pixel) != 0) ? 1 : 0;
+  if (compared == 0) return;
+  for (int32_t y = 0; y + target.height <= searched.height; ++y) {
+    for (int32_t x = 0; x + target.width <= searched.width; ++x) {
+      int64_t differing = 0;
+      for (int32_t ty = 0; ty < target.height && differing <= tolerance; ++ty) {
+        for (int32_t tx = 0; tx < target.width && differing <= tolerance; ++tx) {
+          const uint32_t of = target.At(tx, ty);
+          if (rules.alpha && AlphaOf(of) == 0) continue;
+          if (Differs(rules, searched.At(x + tx, y + ty), of)) ++differing;
+        }
+      }
+      if (differing > tolerance) continue;
+      uint64_t sum = 0;
+      for (int32_t ty = 0; ty < target.height; ++ty) {
+        for (int32_t tx = 0; tx < target.width; ++tx) {
+          const uint32_t of = target.At(tx, ty);
+          if (rules.alpha && AlphaOf(of) == 0) continue;
+          uint32_t d[4];
+          Differences(rules, searched.At(x + tx, y + ty), of, d);
+          uint64_t channels = 0;
+          for (int c = rules.alpha ? 1 : 0; c < 4; ++c) channels += d[c];
+          sum += channels * (rules.alpha ? AlphaOf(of) : 255);
+        }
+      }
+      found.push_back({x, y, target.width, target.height, differing, compared, sum});
+    }
+  }
+}
+
+}  // namespace
+
+Outcome Search(const Image& searched, const Image& target, const TPXProcessParameters& p) {
+  Outcome outcome;
+  Rules rules;
+  const int type = p.CompareType;
+  if (type < PX_COMPARE_TYPE_EXACT || type > PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA) {
+    outcome.code = PX_ERROR_NOT_AVAILABLE;
+    return outcome;
+  }
+  rules.ahsl = type == PX_COMPARE_TYPE_RELATIVE_AHSL || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  rules.alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  if (type == PX_COMPARE_TYPE_RELATIVE_ARGB || type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA) {
+    rules.tolerance[0] = p.ARGBATolerance;
+    rules.tolerance[1] = p.ARGBRTolerance;
+    rules.tolerance[2] = p.ARGBGTolerance;
+    rules.tolerance[3] = p.ARGBBTolerance;
+  } else if (rules.ahsl) {
+    rules.tolerance[0] = FixedTolerance(p.AHSLATolerance, 255);
+    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65536);
+    rules.tolerance[2] = FixedTolerance(p.AHSLSTolerance, 65535);
+    rules.tolerance[3] = FixedTolerance(p.AHSLLTolerance, 65535);
+  }
+  const bool stretch = p.StretchCompare != 0;
+  if (stretch && (p.StretchResampler < PX_RESAMPLER_BOX || p.StretchResampler > PX_RESAMPLER_LANCZOS3)) {
+    outcome.code = PX_ERROR_NOT_AVAILABLE;
+    return outcome;
+  }
+
+  std::vector<Image> sized;
+  if (!stretch) {
+    if (target.width <= searched.width && target.height <= searched.height) sized.push_back(target);
+  } else {
+    const bool wide = target.width >= target.height;
+    const int longSide = wide ? target.width : target.height;
+    const int shortSide = wide ? target.height : target.width;
+    for (int l = 1; l <= std::max(searched.width, searched.height); ++l) {
+      const int s = std::max(1, int(std::lround(double(l) * shortSide / longSide)));
+      const int w = wide ? l : s, h = wide ? s : l;
+      if (w < std::max(1, p.MinimalStretchSize.Width) || w > p.MaximalStretchSize.Width) continue;
+      if (h < std::max(1, p.MinimalStretchSize.Height) || h > p.MaximalStretchSize.Height) continue;
+      if (w > searched.width || h > searched.height) continue;
+      if (w == target.width && h == target.height) {
+        sized.push_back(target);
+      } else {
+        sized.push_back(Resample(target, w, h, p.StretchResampler));
+      }
+    }
+  }
+  if (sized.empty()) {
+    outcome.code = PX_ERROR_DIMENSIONS;
+    return outcome;
+  }
+
+  std::vector<Match> found;
+  for (const Image& picture : sized) {
+    SearchOneSize(searched, picture, rules, p.DifferenceTolerance, found);
+  }
+  std::sort(found.begin(), found.end(), Better);
+  for (const Match& m : found) {
+    bool free = true;
+    for (const Match& k : outcome.matches) free = free && !Intersect(m, k);
+    if (free) outcome.matches.push_back(m);
+    if (!outcome.matches.empty() && p.MultipleMatches == 0) break;
+  }
+  return outcome;
+}
+
+}  // namespace pexora::reference

@@ -1,0 +1,36 @@
+// The process parameters of one comparison, checked and brought to the
+// fixed-point form the search works in.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ChannelPlanes.h"
+#include "pexora/pexora.h"
+
+namespace pexora {
+
+struct CompareSettings {
+  ColorModel model = ColorModel::kArgb;
+  // The search-for picture's alpha is a mask (the ..._ALPHA types).
+  bool alphaMask = false;
+  // Per plane (A, R, G, B or A, H, S, L): a pixel differs when a channel's
+  // difference exceeds its threshold, in the units of ChannelPlanes.
+  std::array<uint32_t, 4> threshold{};
+  int32_t differenceTolerance = 0;
+  bool stretch = false;
+  TPXDimensions minimalStretch{};
+  TPXDimensions maximalStretch{};
+  int32_t stretchResampler = 0;
+  bool multipleMatches = false;
+};
+
+// Throws StatusError(PX_ERROR_NOT_AVAILABLE) for an unknown compare type, or
+// an unknown stretch filter when stretching is on.
+CompareSettings MakeCompareSettings(const TPXProcessParameters& parameters);
+
+// An AHSL tolerance in 0..1 as a fixed-point threshold: NaN and values below 0
+// count as 0, values above 1 as 1; the result is floor(tolerance * scale).
+uint32_t FixedTolerance(double tolerance, uint32_t scale);
+
+}  // namespace pexora

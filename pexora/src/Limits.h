@@ -1,0 +1,21 @@
+// Size limits that keep hostile inputs from exhausting memory.
+#pragma once
+
+#include <cstdint>
+
+namespace pexora {
+
+// Largest picture, in pixels, that an object may hold (8192 x 8192).
+inline constexpr int64_t kMaxPixels = int64_t{1} << 26;
+
+// Longest file name, in UTF-16 code units, that is read from a caller's buffer.
+inline constexpr size_t kMaxFileNameUnits = 32768;
+
+// Largest picture file that is read, in bytes.
+inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
+
+// Most matching positions that one comparison collects before overlapping
+// matches are merged.
+inline constexpr int64_t kMaxCandidateMatches = int64_t{1} << 24;
+
+}  // namespace pexora

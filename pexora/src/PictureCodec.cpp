@@ -1,0 +1,170 @@
+#include "PictureCodec.h"
+
+#include <FreeImage.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "Limits.h"
+#include "StatusError.h"
+#include "pexora/pexora.h"
+
+namespace pexora {
+
+namespace {
+
+struct BitmapDeleter {
+  void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
+};
+using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+struct MemoryDeleter {
+  void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
+};
+using Memory = std::unique_ptr<FIMEMORY, MemoryDeleter>;
+
+void QuietMessage(FREE_IMAGE_FORMAT, const char*) {}
+
+void EnsureFreeImage() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    FreeImage_Initialise(FALSE);
+    FreeImage_SetOutputMessage(QuietMessage);
+  });
+}
+
+[[noreturn]] void FailLoading() { throw StatusError(PX_ERROR_LOADING); }
+
+void CheckPixelCount(int64_t width, int64_t height) {
+  if (width <= 0 || height <= 0) FailLoading();
+  if (width * height > kMaxPixels) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+}
+
+// Brings any decoded bitmap to 32 bits per pixel with alpha.
+Bitmap To32Bits(FIBITMAP* dib) {
+  Bitmap standard;
+  switch (FreeImage_GetImageType(dib)) {
+    case FIT_BITMAP:
+    case FIT_RGB16:
+    case FIT_RGBA16:
+      break;
+    case FIT_RGBF:
+    case FIT_RGBAF:
+      standard.reset(FreeImage_ToneMapping(dib, FITMO_DRAGO03));
+      if (!standard) FailLoading();
+      dib = standard.get();
+      break;
+    default:
+      standard.reset(FreeImage_ConvertToStandardType(dib, TRUE));
+      if (!standard) FailLoading();
+      dib = standard.get();
+      break;
+  }
+  Bitmap converted(FreeImage_ConvertTo32Bits(dib));
+  if (!converted) FailLoading();
+  return converted;
+}
+
+Image FromBitmap32(FIBITMAP* dib) {
+  Image image;
+  image.width = static_cast<int32_t>(FreeImage_GetWidth(dib));
+  image.height = static_cast<int32_t>(FreeImage_GetHeight(dib));
+  CheckPixelCount(image.width, image.height);
+  image.pixels.resize(static_cast<size_t>(image.PixelCount()));
+  for (int32_t y = 0; y < image.height; ++y) {
+    // FreeImage keeps the bottom row first.
+    const BYTE* line = FreeImage_GetScanLine(dib, image.height - 1 - y);
+    uint32_t* out = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    for (int32_t x = 0; x < image.width; ++x) {
+      const BYTE* p = line + 4 * x;
+      out[x] = (uint32_t{p[FI_RGBA_ALPHA]} << 24) | (uint32_t{p[FI_RGBA_RED]} << 16) |
+               (uint32_t{p[FI_RGBA_GREEN]} << 8) | uint32_t{p[FI_RGBA_BLUE]};
+    }
+  }
+  return image;
+}
+
+Bitmap ToBitmap32(const Image& image) {
+  Bitmap dib(FreeImage_Allocate(image.width, image.height, 32, FI_RGBA_RED_MASK,
+                                FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+  if (!dib) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+  for (int32_t y = 0; y < image.height; ++y) {
+    BYTE* line = FreeImage_GetScanLine(dib.get(), image.height - 1 - y);
+    const uint32_t* in = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    for (int32_t x = 0; x < image.width; ++x) {
+      BYTE* p = line + 4 * x;
+      p[FI_RGBA_ALPHA] = static_cast<BYTE>(AlphaOf(in[x]));
+      p[FI_RGBA_RED] = static_cast<BYTE>(RedOf(in[x]));
+      p[FI_RGBA_GREEN] = static_cast<BYTE>(GreenOf(in[x]));
+      p[FI_RGBA_BLUE] = static_cast<BYTE>(BlueOf(in[x]));
+    }
+  }
+  return dib;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) FailLoading();
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) FailLoading();
+  if (size > static_cast<uintmax_t>(kMaxFileBytes)) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) FailLoading();
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    FailLoading();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+bool IsKnownResampler(int32_t resampler) {
+  return resampler >= PX_RESAMPLER_BOX && resampler <= PX_RESAMPLER_LANCZOS3;
+}
+
+Image DecodePictureBytes(const uint8_t* data, size_t size, const std::string& nameHint) {
+  EnsureFreeImage();
+  if (data == nullptr || size == 0 || size > static_cast<size_t>(kMaxFileBytes)) FailLoading();
+  Memory memory(FreeImage_OpenMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size)));
+  if (!memory) FailLoading();
+  FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(memory.get(), 0);
+  if (format == FIF_UNKNOWN && !nameHint.empty()) format = FreeImage_GetFIFFromFilename(nameHint.c_str());
+  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) FailLoading();
+
+  // Read the header alone first, where the format allows it, so that a file
+  // that claims a huge size is refused before its pixels are allocated.
+  if (FreeImage_FIFSupportsNoPixels(format)) {
+    FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
+    Bitmap header(FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS));
+    if (!header) FailLoading();
+    CheckPixelCount(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
+  }
+  FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
+  Bitmap decoded(FreeImage_LoadFromMemory(format, memory.get(), 0));
+  if (!decoded || !FreeImage_HasPixels(decoded.get())) FailLoading();
+  CheckPixelCount(FreeImage_GetWidth(decoded.get()), FreeImage_GetHeight(decoded.get()));
+  Bitmap argb = To32Bits(decoded.get());
+  return FromBitmap32(argb.get());
+}
+
+Image DecodePictureFile(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  return DecodePictureBytes(bytes.data(), bytes.size(), path);
+}
+
+Image Resample(const Image& picture, int32_t width, int32_t height, int32_t resampler) {
+  EnsureFreeImage();
+  if (int64_t{width} * height > kMaxPixels) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+  Bitmap source = ToBitmap32(picture);
+  Bitmap scaled(FreeImage_Rescale(source.get(), width, height,
+                                  static_cast<FREE_IMAGE_FILTER>(resampler)));
+  if (!scaled) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+  Bitmap argb = To32Bits(scaled.get());
+  return FromBitmap32(argb.get());
+}
+
+}  // namespace pexora

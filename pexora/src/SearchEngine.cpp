@@ -1,0 +1,174 @@
+#include "SearchEngine.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "Limits.h"
+#include "MatchSelection.h"
+#include "PictureCodec.h"
+#include "PositionScan.h"
+#include "ProgressReporter.h"
+#include "ScalarScan.h"
+#include "StatusError.h"
+#include "StretchSizes.h"
+
+namespace pexora {
+
+namespace {
+
+struct WorkUnit {
+  size_t size;  // index into the templates
+  int32_t row;  // candidate row
+};
+
+std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& target,
+                                          const CompareSettings& settings) {
+  std::vector<TPXDimensions> sizes;
+  if (settings.stretch) {
+    sizes = StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
+                         {searched.width, searched.height});
+  } else if (target.width <= searched.width && target.height <= searched.height) {
+    sizes.push_back({target.width, target.height});
+  }
+  if (sizes.empty()) throw StatusError(PX_ERROR_DIMENSIONS);
+  std::vector<SearchTemplate> templates;
+  for (const TPXDimensions& size : sizes) {
+    SearchTemplate t =
+        size.Width == target.width && size.Height == target.height
+            ? MakeSearchTemplate(target, settings, searched.width)
+            : MakeSearchTemplate(Resample(target, size.Width, size.Height, settings.stretchResampler),
+                                 settings, searched.width);
+    // A size at which no pixel takes part (all transparent) has nothing to find.
+    if (t.Compared() > 0) templates.push_back(std::move(t));
+  }
+  return templates;
+}
+
+class SearchRun {
+ public:
+  SearchRun(const ChannelPlanes& planes, std::vector<SearchTemplate> templates, int64_t tolerance)
+      : planes_(planes), templates_(std::move(templates)), tolerance_(tolerance) {
+    for (size_t s = 0; s < templates_.size(); ++s) {
+      const SearchTemplate& t = templates_[s];
+      for (int32_t y = 0; y + t.height <= planes_.height; ++y) units_.push_back({s, y});
+      totalWork_ += double(planes_.width - t.width + 1) * (planes_.height - t.height + 1);
+    }
+    found_.resize(units_.size());
+  }
+
+  std::vector<Match> Run(unsigned threads, ProgressReporter& reporter) {
+    reporter.Update(0.0);
+    std::vector<std::thread> workers;
+    for (unsigned i = 1; i < threads; ++i) {
+      try {
+        workers.emplace_back([this] { WorkerLoop(); });
+      } catch (const std::system_error&) {
+        break;  // fewer threads give the same result
+      }
+    }
+    while (RunOneUnit()) reporter.Update(Done());
+    {
+      std::unique_lock lock(mutex_);
+      while (finishedWorkers_ < workers.size()) {
+        finished_.wait_for(lock, std::chrono::milliseconds(5));
+        lock.unlock();
+        reporter.Update(Done());
+        lock.lock();
+      }
+    }
+    for (std::thread& worker : workers) worker.join();
+    if (error_) std::rethrow_exception(error_);
+    std::vector<Match> all;
+    for (std::vector<Match>& unit : found_) all.insert(all.end(), unit.begin(), unit.end());
+    return all;
+  }
+
+ private:
+  double Done() const { return totalWork_ > 0 ? doneWork_.load() / totalWork_ : 1.0; }
+
+  void WorkerLoop() {
+    while (RunOneUnit()) {
+    }
+    std::lock_guard lock(mutex_);
+    ++finishedWorkers_;
+    finished_.notify_all();
+  }
+
+  // False when there is no unit left or the run failed.
+  bool RunOneUnit() {
+    if (failed_.load()) return false;
+    const size_t index = nextUnit_.fetch_add(1);
+    if (index >= units_.size()) return false;
+    try {
+      Scan(index);
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      if (!error_) error_ = std::current_exception();
+      failed_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  void Scan(size_t index) {
+    const WorkUnit unit = units_[index];
+    const SearchTemplate& t = templates_[unit.size];
+    const int32_t positions = planes_.width - t.width + 1;
+    thread_local std::vector<int64_t> differences;
+    differences.resize(static_cast<size_t>(positions));
+    ScanRow(planes_, t, unit.row, 0, positions, tolerance_, differences.data());
+    std::vector<Match>& found = found_[index];
+    for (int32_t x = 0; x < positions; ++x) {
+      if (differences[x] > tolerance_) continue;
+      if (candidates_.fetch_add(1) >= kMaxCandidateMatches) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+      found.push_back({x, unit.row, t.width, t.height, differences[x], t.Compared(),
+                       SumOfDifferences(planes_, t, x, unit.row)});
+    }
+    AddDone(positions);
+  }
+
+  void AddDone(double work) {
+    double current = doneWork_.load();
+    while (!doneWork_.compare_exchange_weak(current, current + work)) {
+    }
+  }
+
+  const ChannelPlanes& planes_;
+  std::vector<SearchTemplate> templates_;
+  int64_t tolerance_;
+  std::vector<WorkUnit> units_;
+  std::vector<std::vector<Match>> found_;
+  double totalWork_ = 0;
+  std::atomic<double> doneWork_{0};
+  std::atomic<size_t> nextUnit_{0};
+  std::atomic<int64_t> candidates_{0};
+  std::atomic<bool> failed_{false};
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  size_t finishedWorkers_ = 0;
+  std::exception_ptr error_;
+};
+
+}  // namespace
+
+std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
+                          const CompareSettings& settings, unsigned threads,
+                          const std::function<void(double)>& progress) {
+  ProgressReporter reporter(progress);
+  std::vector<SearchTemplate> templates = MakeTemplates(searched.picture(), target.picture(), settings);
+  std::vector<Match> candidates;
+  if (settings.differenceTolerance >= 0 && !templates.empty()) {
+    SearchRun run(searched.Planes(settings.model), std::move(templates), settings.differenceTolerance);
+    candidates = run.Run(std::max(1u, threads), reporter);
+  }
+  std::vector<Match> matches = SelectMatches(std::move(candidates), settings.multipleMatches);
+  reporter.Finish();
+  return matches;
+}
+
+}  // namespace pexora

@@ -1,0 +1,23 @@
+// One comparison: every size of the search-for picture, every position of it
+// in the searched picture, on one or several threads.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "CompareSettings.h"
+#include "Match.h"
+#include "SearchObject.h"
+
+namespace pexora {
+
+// Finds the matches of target in searched, merged and ranked (MatchSelection).
+// Work runs on `threads` threads, the calling thread being one of them;
+// `progress` is called only on the calling thread, with whole percents from 0
+// to exactly 100. Throws StatusError(PX_ERROR_DIMENSIONS) when no size of the
+// search-for picture fits into the searched one.
+std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
+                          const CompareSettings& settings, unsigned threads,
+                          const std::function<void(double)>& progress);
+
+}  // namespace pexora

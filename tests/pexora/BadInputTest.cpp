@@ -1,0 +1,198 @@
+// Every kind of bad input the exports can be handed, and the code each gives.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "LibraryFixture.h"
+
+namespace pexora::test {
+namespace {
+
+class BadInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    scene_ = RandomPicture(40, 30, 21);
+    SavePicture(scene_, folder_.File("scene.png"), FileFormat::kPng);
+    SavePicture(Crop(scene_, 2, 3, 10, 8), folder_.File("part.png"), FileFormat::kPng);
+    std::ofstream(folder_.File("empty.png"), std::ios::binary);
+    std::ofstream(folder_.File("noise.png"), std::ios::binary) << std::string(300, '\x5a');
+    // A PNG cut off after its header.
+    std::ifstream whole(folder_.File("scene.png"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    std::ofstream(folder_.File("truncated.png"), std::ios::binary) << bytes.substr(0, 60);
+    std::filesystem::create_directory(folder_.File("folder.png"));
+  }
+
+  std::u16string Name(const std::string& file) const { return ToUtf16(folder_.File(file).string()); }
+
+  TempFolder folder_;
+  Image scene_;
+};
+
+TEST_F(BadInputTest, CreateObjectCodes) {
+  const TPXCreateObjectParameters none{};
+  const auto resample = [](int32_t w, int32_t h, int32_t filter) {
+    return TPXCreateObjectParameters{PX_PROCESS_TYPE_RESAMPLE, {w, h}, filter};
+  };
+  const std::u16string scene = Name("scene.png");
+  const std::u16string loneHigh = Name("a") + u'\xD800' + u".png";
+  const std::u16string loneLow = Name("a") + u'\xDC00' + u".png";
+  const std::u16string nothing;
+  struct Case {
+    const char* what;
+    const char16_t* name;
+    TPXCreateObjectParameters parameters;
+    int32_t code;
+  } cases[] = {
+      {"null file name", nullptr, none, PX_ERROR_LOADING},
+      {"empty file name", nothing.c_str(), none, PX_ERROR_LOADING},
+      {"missing file", u"/nonexistent/picture.png", none, PX_ERROR_LOADING},
+      {"a folder", Name("folder.png").c_str(), none, PX_ERROR_LOADING},
+      {"empty file", Name("empty.png").c_str(), none, PX_ERROR_LOADING},
+      {"not a picture", Name("noise.png").c_str(), none, PX_ERROR_LOADING},
+      {"truncated picture", Name("truncated.png").c_str(), none, PX_ERROR_LOADING},
+      {"unpaired high surrogate", loneHigh.c_str(), none, PX_ERROR_LOADING},
+      {"unpaired low surrogate", loneLow.c_str(), none, PX_ERROR_LOADING},
+      {"unknown process type", scene.c_str(), {2, {}, 0}, PX_ERROR_NOT_AVAILABLE},
+      {"negative process type", scene.c_str(), {-1, {}, 0}, PX_ERROR_NOT_AVAILABLE},
+      {"resample to zero width", scene.c_str(), resample(0, 10, 0), PX_ERROR_DIMENSIONS},
+      {"resample to zero height", scene.c_str(), resample(10, 0, 0), PX_ERROR_DIMENSIONS},
+      {"resample to negative size", scene.c_str(), resample(-5, -5, 0), PX_ERROR_DIMENSIONS},
+      {"unknown filter", scene.c_str(), resample(10, 10, 6), PX_ERROR_NOT_AVAILABLE},
+      {"negative filter", scene.c_str(), resample(10, 10, -1), PX_ERROR_NOT_AVAILABLE},
+      {"huge resample", scene.c_str(), resample(100000, 100000, 0), PX_ERROR_NOT_ENOUGH_MEMORY},
+      {"resampled to 1 x 1", scene.c_str(), resample(1, 1, PX_RESAMPLER_LANCZOS3), PX_OK},
+      {"the picture as it is", scene.c_str(), none, PX_OK},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TPXObject object{};
+    object.FileName = c.name;
+    object.User = &object;
+    EXPECT_EQ(Pexora_CreateObject(&object, c.parameters), c.code);
+    EXPECT_EQ(object.FileName, c.name);
+    EXPECT_EQ(object.User, &object);
+    if (c.code == PX_OK) {
+      EXPECT_NE(object.ImageObject, nullptr);
+      EXPECT_EQ(Pexora_FreeObject(&object), PX_OK);
+    } else {
+      EXPECT_EQ(object.ImageObject, nullptr);
+    }
+  }
+  EXPECT_EQ(Pexora_CreateObject(nullptr, none), PX_ERROR_OBJECT);
+}
+
+TEST_F(BadInputTest, FreeObjectCodes) {
+  TPXObject zero{};
+  EXPECT_EQ(Pexora_FreeObject(&zero), PX_ERROR_OBJECT);
+  EXPECT_EQ(Pexora_FreeObject(nullptr), PX_ERROR_OBJECT);
+  int dummy = 0;
+  TPXObject madeUp{};
+  madeUp.ImageObject = &dummy;
+  EXPECT_EQ(Pexora_FreeObject(&madeUp), PX_ERROR_OBJECT);
+  madeUp.ImageObject = reinterpret_cast<void*>(uintptr_t{0xDEADBEEF});
+  EXPECT_EQ(Pexora_FreeObject(&madeUp), PX_ERROR_OBJECT);
+  // A record whose creation failed still holds nothing to free.
+  const std::u16string missing = u"/nonexistent.png";
+  TPXObject named{};
+  named.FileName = missing.c_str();
+  EXPECT_EQ(Pexora_CreateObject(&named, {}), PX_ERROR_LOADING);
+  EXPECT_EQ(Pexora_FreeObject(&named), PX_ERROR_OBJECT);
+}
+
+TEST_F(BadInputTest, CompareCodes) {
+  CreatedObject in(folder_.File("scene.png"));
+  CreatedObject of(folder_.File("part.png"));
+  CreatedObject freed(folder_.File("part.png"));
+  ASSERT_EQ(Pexora_FreeObject(&freed.record), PX_OK);
+  TPXObject stale = in.record;
+  {
+    CreatedObject gone(folder_.File("scene.png"));
+    stale = gone.record;
+  }
+  TPXObject zero{};
+  int dummy = 0;
+  TPXObject madeUp{};
+  madeUp.ImageObject = &dummy;
+
+  const TPXProcessParameters plain = ArgbParameters(0, 0);
+  TPXProcessParameters unknownType = plain;
+  unknownType.CompareType = 5;
+  TPXProcessParameters negativeType = plain;
+  negativeType.CompareType = -1;
+  TPXProcessParameters unknownFilter = plain;
+  unknownFilter.StretchCompare = 1;
+  unknownFilter.MinimalStretchSize = {5, 5};
+  unknownFilter.MaximalStretchSize = {20, 20};
+  unknownFilter.StretchResampler = 6;
+  TPXProcessParameters noFit = unknownFilter;
+  noFit.StretchResampler = PX_RESAMPLER_BILINEAR;
+  noFit.MinimalStretchSize = {50, 50};
+  noFit.MaximalStretchSize = {80, 80};
+  TPXProcessParameters minAboveMax = noFit;
+  minAboveMax.MinimalStretchSize = {20, 20};
+  minAboveMax.MaximalStretchSize = {10, 10};
+  TPXProcessParameters zeroStretch = noFit;
+  zeroStretch.MinimalStretchSize = {0, 0};
+  zeroStretch.MaximalStretchSize = {0, 0};
+  TPXProcessParameters filterUnusedWithoutStretch = plain;
+  filterUnusedWithoutStretch.StretchResampler = 99;
+
+  struct Case {
+    const char* what;
+    TPXObject in, of;
+    TPXProcessParameters parameters;
+    int32_t code;
+    bool success;
+  } cases[] = {
+      {"both records zero", zero, zero, plain, PX_ERROR_OBJECT, false},
+      {"search-in zero", zero, of.record, plain, PX_ERROR_OBJECT, false},
+      {"search-for zero", in.record, zero, plain, PX_ERROR_OBJECT, false},
+      {"freed object", in.record, freed.record, plain, PX_ERROR_OBJECT, false},
+      {"stale handle", stale, of.record, plain, PX_ERROR_OBJECT, false},
+      {"made-up handle", in.record, madeUp, plain, PX_ERROR_OBJECT, false},
+      {"unknown compare type", in.record, of.record, unknownType, PX_ERROR_NOT_AVAILABLE, false},
+      {"negative compare type", in.record, of.record, negativeType, PX_ERROR_NOT_AVAILABLE, false},
+      {"unknown stretch filter", in.record, of.record, unknownFilter, PX_ERROR_NOT_AVAILABLE, false},
+      {"search-for larger than search-in", of.record, in.record, plain, PX_ERROR_DIMENSIONS, false},
+      {"no stretch size fits", in.record, of.record, noFit, PX_ERROR_DIMENSIONS, false},
+      {"minimal above maximal stretch", in.record, of.record, minAboveMax, PX_ERROR_DIMENSIONS, false},
+      {"zero stretch sizes", in.record, of.record, zeroStretch, PX_ERROR_DIMENSIONS, false},
+      {"stretch filter ignored without stretch", in.record, of.record, filterUnusedWithoutStretch, PX_OK, true},
+      {"the same picture", in.record, in.record, plain, PX_OK, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TPXResult result{-1, 7, reinterpret_cast<PPXResultMatches>(&dummy)};
+    EXPECT_EQ(Pexora_Compare(c.in, c.of, c.parameters, &result, nullptr), c.code);
+    EXPECT_EQ(result.Success != 0, c.success);
+    if (c.success) {
+      EXPECT_GE(result.MatchCount, 1);
+      EXPECT_EQ(Pexora_FreeResult(&result), -1);
+    } else {
+      EXPECT_EQ(result.MatchCount, 0);
+      EXPECT_EQ(result.Matches, nullptr);
+    }
+  }
+  EXPECT_EQ(Pexora_Compare(in.record, of.record, plain, nullptr, nullptr), PX_ERROR_UNKNOWN);
+}
+
+TEST_F(BadInputTest, OddToleranceValuesAreHandled) {
+  CreatedObject in(folder_.File("scene.png"));
+  CreatedObject of(folder_.File("part.png"));
+  // A negative difference tolerance matches nothing; NaN and out-of-range
+  // AHSL tolerances are clamped to 0..1.
+  Comparison negative(in.record, of.record, ArgbParameters(255, -1));
+  EXPECT_EQ(negative.code, PX_OK);
+  EXPECT_EQ(negative.result.Success, 0);
+  for (const double tolerance : {std::nan(""), -3.0, 7.0, 1e300}) {
+    SCOPED_TRACE(tolerance);
+    Comparison c(in.record, of.record, AhslParameters(tolerance, 0));
+    EXPECT_EQ(c.code, PX_OK);
+    ASSERT_GE(c.result.MatchCount, 1);
+    EXPECT_EQ(c[0].Difference, 0);
+  }
+}
+
+}  // namespace
+}  // namespace pexora::test

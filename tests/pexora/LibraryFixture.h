@@ -1,0 +1,65 @@
+// Shared helpers for the tests that call libpexora.so through its exports.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestPictures.h"
+#include "pexora/pexora.h"
+
+namespace pexora::test {
+
+// A created object that frees itself.
+struct CreatedObject {
+  std::u16string name;
+  TPXObject record{};
+  int32_t code = -1;
+
+  CreatedObject() = default;
+  CreatedObject(const std::filesystem::path& path, TPXCreateObjectParameters parameters = {})
+      : name(ToUtf16(path.string())) {
+    record.FileName = name.c_str();
+    code = Pexora_CreateObject(&record, parameters);
+  }
+  CreatedObject(const CreatedObject&) = delete;
+  CreatedObject& operator=(const CreatedObject&) = delete;
+  ~CreatedObject() {
+    if (record.ImageObject != nullptr) Pexora_FreeObject(&record);
+  }
+};
+
+inline TPXProcessParameters ArgbParameters(uint8_t tolerance, int32_t differenceTolerance) {
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = tolerance;
+  p.DifferenceTolerance = differenceTolerance;
+  p.MultipleMatches = 1;
+  return p;
+}
+
+inline TPXProcessParameters AhslParameters(double tolerance, int32_t differenceTolerance) {
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_AHSL;
+  p.AHSLATolerance = p.AHSLHTolerance = p.AHSLSTolerance = p.AHSLLTolerance = tolerance;
+  p.DifferenceTolerance = differenceTolerance;
+  p.MultipleMatches = 1;
+  return p;
+}
+
+// Runs a comparison and keeps its result until the object goes.
+struct Comparison {
+  TPXResult result{};
+  int32_t code = -1;
+
+  Comparison(const TPXObject& in, const TPXObject& of, const TPXProcessParameters& p) {
+    code = Pexora_Compare(in, of, p, &result, nullptr);
+  }
+  Comparison(const Comparison&) = delete;
+  Comparison& operator=(const Comparison&) = delete;
+  ~Comparison() { Pexora_FreeResult(&result); }
+
+  const TPXResultMatches& operator[](int i) const { return result.Matches[i]; }
+};
+
+}  // namespace pexora::test
