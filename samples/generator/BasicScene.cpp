@@ -36,7 +36,7 @@ void editor(Painter& p, Prng& rng, double x, double y, double w, double h) {
       const double width = std::min(x + w - 10 - pen, rng.uniform(25, 110));
       PseudoText::line(p, rng, pen, baseline, 9, width, 1.2, syntax[rng.range(0, 4)]);
       pen += width + rng.uniform(4, 14);
-      if (rng.unit() < 0.3) break;
+      if (rng.unit() < 0.12) break;
     }
   }
 }

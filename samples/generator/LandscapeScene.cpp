@@ -20,31 +20,28 @@ Picture paintLandscapeScene(int width, int height, uint64_t seed) {
     return base - amplitude * noise.fractal(u, layer * 100.0, scale, 5, 0.5);
   };
 
+  // Sky, clouds, sun and three mountain ranges above the horizon.
+  const auto land = [&](double u, double v) {
+    Colour sky = Colour::mix({60, 110, 190}, {235, 200, 160}, std::pow(std::clamp(v / horizon, 0.0, 1.0), 1.6));
+    const double cloud = noise.fractal(u, v * 2.2, 160, 5);
+    sky = Colour::mix(sky, {250, 245, 240}, std::clamp((cloud - 0.55) * 3.5, 0.0, 0.9));
+    const double sun = std::hypot(u - 700, v - 250);
+    sky = Colour::mix(sky, {255, 240, 190}, std::clamp(1.2 - sun / 120, 0.0, 1.0));
+    const Colour ranges[3] = {{120, 120, 160}, {80, 95, 120}, {45, 70, 60}};
+    for (int layer = 0; layer < 3; ++layer) {
+      const double top = ridge(u, horizon + 10 - layer * 5, 260 - layer * 70, 420 - layer * 110, layer);
+      const Colour rock = Colour::mix(ranges[layer], {20, 30, 25}, (v - top) / 400 + 0.2 * noise.fractal(u, v, 30, 3));
+      sky = Colour::mix(sky, rock, (v - top) * kh / 1.5 + 0.5);  // anti-aliased ridge
+    }
+    return sky;
+  };
   p.rect(0, 0, width, height, [&](double x, double y) {
     const double u = x / k, v = y / kh;
-    if (v < horizon) {
-      Colour sky = Colour::mix({60, 110, 190}, {235, 200, 160}, std::pow(v / horizon, 1.6));
-      const double cloud = noise.fractal(u, v * 2.2, 160, 5);
-      sky = Colour::mix(sky, {250, 245, 240}, std::clamp((cloud - 0.55) * 3.5, 0.0, 0.9));
-      const double sun = std::hypot(u - 700, v - 250);
-      sky = Colour::mix(sky, {255, 240, 190}, std::clamp(1.2 - sun / 120, 0.0, 1.0));
-      const Colour ranges[3] = {{120, 120, 160}, {80, 95, 120}, {45, 70, 60}};
-      for (int layer = 0; layer < 3; ++layer) {
-        const double top = ridge(u, horizon + 10 - layer * 5, 260 - layer * 70, 420 - layer * 110, layer);
-        if (v > top) sky = Colour::mix(ranges[layer], {20, 30, 25}, (v - top) / 400 + 0.2 * noise.fractal(u, v, 30, 3));
-      }
-      return sky;
-    }
-    // The lake mirrors the land above the horizon, darker and rippled.
+    if (v < horizon) return land(u, v);
+    // The lake mirrors the land, rippled and darkened with depth.
     const double depth = (v - horizon) / (750 - horizon);
-    const double ripple = std::sin(v * 0.9 + 6 * noise.fractal(u, v, 60, 2)) * 6 * depth;
-    const double mv = 2 * horizon - v;
-    Colour mirror = Colour::mix({60, 110, 190}, {235, 200, 160}, std::pow(std::max(0.0, mv) / horizon, 1.6));
-    for (int layer = 0; layer < 3; ++layer) {
-      const double top = ridge(u + ripple, horizon + 10 - layer * 5, 260 - layer * 70, 420 - layer * 110, layer);
-      if (mv > top) mirror = Colour::mix({70, 85, 95}, {20, 40, 35}, layer / 2.0);
-    }
-    return Colour::mix(mirror, {20, 50, 70}, 0.35 + 0.4 * depth);
+    const double ripple = std::sin(v * 0.9 + 6 * noise.fractal(u, v, 60, 2)) * 8 * depth;
+    return Colour::mix(land(u + ripple, 2 * horizon - v), {20, 50, 70}, 0.3 + 0.5 * depth);
   });
   // Trees along the near shore, biggest in front.
   for (int i = 0; i < 28; ++i) {
