@@ -1,0 +1,182 @@
+// The engine against the plain reference on many small pictures: every
+// compare type, alpha, stretch, single and multiple matches, one and several
+// threads. Results must agree entry by entry.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "EngineRun.h"
+#include "TestPictures.h"
+
+namespace pexora::test {
+namespace {
+
+std::string Describe(const Match& m) {
+  return testing::PrintToString(std::vector<int64_t>{m.x, m.y, m.width, m.height, m.difference, m.compared,
+                                                     static_cast<int64_t>(m.sum)});
+}
+
+void ExpectSameOutcome(const reference::Outcome& expected, const reference::Outcome& actual) {
+  ASSERT_EQ(expected.code, actual.code);
+  ASSERT_EQ(expected.matches.size(), actual.matches.size());
+  for (size_t i = 0; i < expected.matches.size(); ++i) {
+    EXPECT_EQ(Describe(expected.matches[i]), Describe(actual.matches[i])) << "entry " << i;
+  }
+}
+
+enum class Kind { kRandom, kPalette, kNatural };
+
+// A searched picture with the search-for picture hidden in it once or
+// twice, exactly or slightly changed, so that there is something to find.
+struct Scenario {
+  Image searched;
+  Image target;
+};
+
+Scenario MakeScenario(Kind kind, uint32_t seed, bool alpha, std::mt19937& random) {
+  const int32_t w = 18 + int32_t(random() % 20), h = 14 + int32_t(random() % 16);
+  Scenario s;
+  switch (kind) {
+    case Kind::kRandom: s.searched = RandomPicture(w, h, seed); break;
+    case Kind::kPalette: s.searched = PalettePicture(w, h, seed, alpha); break;
+    case Kind::kNatural: s.searched = NaturalPicture(w, h, seed); break;
+  }
+  const int32_t tw = 2 + int32_t(random() % 7), th = 2 + int32_t(random() % 7);
+  s.target = Crop(s.searched, int32_t(random() % uint32_t(w - tw)), int32_t(random() % uint32_t(h - th)), tw, th);
+  if (alpha) {
+    static const uint32_t alphas[] = {0, 1, 64, 128, 200, 254, 255, 255};
+    for (uint32_t& p : s.target.pixels) p = (p & 0x00FFFFFFu) | (alphas[random() % 8] << 24);
+  }
+  // A second copy, with some pixels nudged.
+  Image copy = s.target;
+  for (uint32_t& p : copy.pixels) {
+    if (random() % 4 == 0) p ^= (random() % 2 ? 0x00070000u : 0x00000310u);
+  }
+  Stamp(s.searched, copy, int32_t(random() % uint32_t(w - tw)), int32_t(random() % uint32_t(h - th)));
+  return s;
+}
+
+TPXProcessParameters RandomParameters(int32_t type, std::mt19937& random) {
+  TPXProcessParameters p{};
+  p.CompareType = type;
+  static const uint8_t byteTolerances[] = {0, 1, 5, 15, 40, 128, 254, 255};
+  p.ARGBATolerance = byteTolerances[random() % 8];
+  p.ARGBRTolerance = byteTolerances[random() % 8];
+  p.ARGBGTolerance = byteTolerances[random() % 8];
+  p.ARGBBTolerance = byteTolerances[random() % 8];
+  static const double unitTolerances[] = {0.0, 0.004, 0.02, 0.05, 0.1, 0.25, 0.5, 1.0};
+  p.AHSLATolerance = unitTolerances[random() % 8];
+  p.AHSLHTolerance = unitTolerances[random() % 8];
+  p.AHSLSTolerance = unitTolerances[random() % 8];
+  p.AHSLLTolerance = unitTolerances[random() % 8];
+  static const int32_t differenceTolerances[] = {0, 1, 3, 8, 20, 1000};
+  p.DifferenceTolerance = differenceTolerances[random() % 6];
+  p.MultipleMatches = random() % 4 != 0;
+  return p;
+}
+
+class EngineMatchesReference : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(EngineMatchesReference, WithoutStretch) {
+  const int32_t type = GetParam();
+  const bool alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  std::mt19937 random(1000 + type);
+  int withMatches = 0, withSeveral = 0;
+  for (uint32_t round = 0; round < 24; ++round) {
+    const Kind kind = static_cast<Kind>(round % 3);
+    const Scenario s = MakeScenario(kind, round, alpha || round % 5 == 0, random);
+    const TPXProcessParameters p = RandomParameters(type, random);
+    SCOPED_TRACE(testing::Message() << "round " << round << " tolerance " << p.DifferenceTolerance);
+    const reference::Outcome expected = reference::Search(s.searched, s.target, p);
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 1));
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 3));
+    withMatches += expected.matches.empty() ? 0 : 1;
+    withSeveral += expected.matches.size() > 1 ? 1 : 0;
+  }
+  // The scenarios must give the comparison something to agree on.
+  EXPECT_GE(withMatches, 12);
+  EXPECT_GE(withSeveral, 4);
+}
+
+TEST_P(EngineMatchesReference, WithStretch) {
+  const int32_t type = GetParam();
+  const bool alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  std::mt19937 random(2000 + type);
+  int withMatches = 0;
+  for (uint32_t round = 0; round < 8; ++round) {
+    const Scenario s = MakeScenario(static_cast<Kind>(round % 3), 100 + round, alpha, random);
+    TPXProcessParameters p = RandomParameters(type, random);
+    p.StretchCompare = 1;
+    p.MinimalStretchSize = {int32_t(random() % 4), int32_t(random() % 4)};
+    p.MaximalStretchSize = {3 + int32_t(random() % 10), 3 + int32_t(random() % 10)};
+    p.StretchResampler = int32_t(random() % 6);
+    SCOPED_TRACE(testing::Message() << "round " << round << " filter " << p.StretchResampler);
+    const reference::Outcome expected = reference::Search(s.searched, s.target, p);
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 1));
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 2));
+    withMatches += expected.matches.empty() ? 0 : 1;
+  }
+  EXPECT_GE(withMatches, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCompareType, EngineMatchesReference,
+                         ::testing::Values(PX_COMPARE_TYPE_EXACT, PX_COMPARE_TYPE_RELATIVE_ARGB,
+                                           PX_COMPARE_TYPE_RELATIVE_AHSL, PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA,
+                                           PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA));
+
+TEST(EngineMatchesReferenceShapes, WideAndTallPicturesAndTemplatesOfEveryWidth) {
+  // Row lengths around every vector width, and templates as wide as the picture.
+  std::mt19937 random(3);
+  for (int32_t width : {1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33, 63, 64, 65, 70}) {
+    const Image searched = PalettePicture(width, 5, uint32_t(width));
+    for (int32_t tw : {1, std::max(1, width / 2), width}) {
+      SCOPED_TRACE(testing::Message() << "width " << width << " template " << tw);
+      const Image target = Crop(searched, width - tw, 1, tw, 3);
+      for (int32_t type : {PX_COMPARE_TYPE_RELATIVE_ARGB, PX_COMPARE_TYPE_RELATIVE_AHSL}) {
+        TPXProcessParameters p = RandomParameters(type, random);
+        p.MultipleMatches = 1;
+        const reference::Outcome expected = reference::Search(searched, target, p);
+        ExpectSameOutcome(expected, RunEngine(searched, target, p, 2));
+      }
+    }
+  }
+}
+
+TEST(EngineMatchesReferenceShapes, LargeTemplatesWithLargeTolerances) {
+  // Difference counts beyond what 8- and 16-bit counters hold.
+  const Image searched = NaturalPicture(290, 250, 4);
+  const Image target = Crop(searched, 5, 7, 280, 236);  // 66080 pixels
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 10;
+  p.MultipleMatches = 1;
+  for (int32_t tolerance : {200, 65534, 65535, 70000}) {
+    SCOPED_TRACE(tolerance);
+    p.DifferenceTolerance = tolerance;
+    const reference::Outcome expected = reference::Search(searched, target, p);
+    ASSERT_FALSE(expected.matches.empty());
+    ExpectSameOutcome(expected, RunEngine(searched, target, p, 2));
+  }
+}
+
+TEST(EngineProgress, WholePercentsRisingToExactly100) {
+  const Image searched = NaturalPicture(200, 150, 5);
+  const Image target = Crop(searched, 20, 20, 10, 10);
+  for (unsigned threads : {1u, 2u, 4u}) {
+    std::vector<double> progress;
+    TPXProcessParameters p{};
+    p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+    p.DifferenceTolerance = 5;
+    RunEngine(searched, target, p, threads, &progress);
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.front(), 0.0);
+    EXPECT_EQ(progress.back(), 100.0);
+    for (size_t i = 1; i < progress.size(); ++i) {
+      EXPECT_LT(progress[i - 1], progress[i]);
+      EXPECT_EQ(progress[i], std::floor(progress[i]));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pexora::test

@@ -1,0 +1,28 @@
+// Runs the engine and the reference on pictures in memory, outcome for outcome.
+#pragma once
+
+#include <vector>
+
+#include "CompareSettings.h"
+#include "Match.h"
+#include "ReferenceSearch.h"
+#include "SearchEngine.h"
+#include "StatusError.h"
+
+namespace pexora::test {
+
+inline reference::Outcome RunEngine(const Image& searched, const Image& target, const TPXProcessParameters& p,
+                                    unsigned threads, std::vector<double>* progress = nullptr) {
+  reference::Outcome outcome;
+  try {
+    const SearchObject in(searched), of(target);
+    outcome.matches = Search(in, of, MakeCompareSettings(p), threads, [progress](double value) {
+      if (progress != nullptr) progress->push_back(value);
+    });
+  } catch (const StatusError& error) {
+    outcome.code = error.code();
+  }
+  return outcome;
+}
+
+}  // namespace pexora::test

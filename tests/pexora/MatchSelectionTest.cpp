@@ -1,0 +1,79 @@
+// Merging overlapping matches and their order.
+#include <gtest/gtest.h>
+
+#include "MatchSelection.h"
+
+namespace pexora {
+namespace {
+
+Match M(int32_t x, int32_t y, int64_t difference, uint64_t sum = 0, int32_t size = 10) {
+  return {x, y, size, size, difference, 100, sum};
+}
+
+std::vector<std::pair<int, int>> Positions(const std::vector<Match>& matches) {
+  std::vector<std::pair<int, int>> out;
+  for (const Match& m : matches) out.emplace_back(m.x, m.y);
+  return out;
+}
+
+TEST(MatchSelection, KeepsTheBestOfEachOverlappingGroup) {
+  // B overlaps A (better) and C; A and C are apart, so both stay.
+  const std::vector<Match> kept = SelectMatches({M(8, 0, 2), M(0, 0, 1), M(16, 0, 3)}, true);
+  EXPECT_EQ(Positions(kept), (std::vector<std::pair<int, int>>{{0, 0}, {16, 0}}));
+}
+
+TEST(MatchSelection, TouchingRectanglesDoNotOverlap) {
+  const std::vector<Match> kept = SelectMatches({M(0, 0, 0), M(10, 0, 0), M(0, 10, 0), M(10, 10, 0)}, true);
+  EXPECT_EQ(kept.size(), 4u);
+  EXPECT_EQ(Positions(kept), (std::vector<std::pair<int, int>>{{0, 0}, {10, 0}, {0, 10}, {10, 10}}));
+}
+
+TEST(MatchSelection, OrderOfTies) {
+  // Equal percentages: the smaller sum of differences wins, so a shifted
+  // copy of a perfect match loses to it; then the larger area; then the
+  // top-most, left-most.
+  EXPECT_EQ(Positions(SelectMatches({M(1, 0, 0, 50), M(0, 0, 0, 0)}, true)),
+            (std::vector<std::pair<int, int>>{{0, 0}}));
+  Match small = M(0, 0, 0, 0, 5), large = M(3, 3, 0, 0, 6);
+  small.compared = 25;
+  large.compared = 36;
+  EXPECT_EQ(Positions(SelectMatches({small, large}, true)), (std::vector<std::pair<int, int>>{{3, 3}}));
+  EXPECT_EQ(Positions(SelectMatches({M(50, 20, 0), M(20, 50, 0), M(20, 20, 0)}, true)),
+            (std::vector<std::pair<int, int>>{{20, 20}, {50, 20}, {20, 50}}));
+  // The percentage is compared exactly: 99/100 beats 98/99.
+  Match a = M(0, 0, 1), b = M(40, 0, 1);
+  b.compared = 99;
+  EXPECT_TRUE(IsBetterMatch(a, b));
+  EXPECT_FALSE(IsBetterMatch(b, a));
+  EXPECT_FALSE(IsBetterMatch(a, a));
+}
+
+TEST(MatchSelection, SingleMatchIsTheBestAndNothingGivesNothing) {
+  EXPECT_EQ(Positions(SelectMatches({M(0, 0, 5), M(50, 0, 2), M(90, 0, 9)}, false)),
+            (std::vector<std::pair<int, int>>{{50, 0}}));
+  EXPECT_TRUE(SelectMatches({}, true).empty());
+}
+
+TEST(MatchSelection, ManyCandidatesOfDifferentSizes) {
+  // A grid of candidates of two sizes, checked against plain pairwise merging.
+  std::vector<Match> candidates;
+  for (int y = 0; y < 60; y += 3) {
+    for (int x = 0; x < 60; x += 4) {
+      Match m = M(x, y, (x * 7 + y * 13) % 11, uint64_t((x + y) % 5), (x + y) % 2 ? 7 : 12);
+      m.compared = int64_t{m.width} * m.height;
+      candidates.push_back(m);
+    }
+  }
+  std::vector<Match> sorted = candidates;
+  std::sort(sorted.begin(), sorted.end(), IsBetterMatch);
+  std::vector<Match> expected;
+  for (const Match& m : sorted) {
+    bool free = true;
+    for (const Match& k : expected) free = free && !Overlap(k, m);
+    if (free) expected.push_back(m);
+  }
+  EXPECT_EQ(SelectMatches(candidates, true), expected);
+}
+
+}  // namespace
+}  // namespace pexora

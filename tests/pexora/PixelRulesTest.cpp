@@ -1,0 +1,117 @@
+// When one pixel differs from the search-for pixel over it, at the edges of
+// each rule, checked through the engine and the reference alike.
+#include <gtest/gtest.h>
+
+#include "EngineRun.h"
+#include "HslColor.h"
+
+namespace pexora::test {
+namespace {
+
+struct PixelCase {
+  const char* what;
+  int32_t type;
+  uint32_t searched;  // ARGB
+  uint32_t target;    // ARGB
+  uint8_t argb[4];    // A, R, G, B tolerances
+  double ahsl[4];     // A, H, S, L tolerances
+  bool differs;
+};
+
+const PixelCase kCases[] = {
+    {"exact, equal", PX_COMPARE_TYPE_EXACT, 0xFF102030, 0xFF102030, {}, {}, false},
+    {"exact, blue off by one", PX_COMPARE_TYPE_EXACT, 0xFF102030, 0xFF102031, {}, {}, true},
+    {"exact, alpha off by one", PX_COMPARE_TYPE_EXACT, 0xFE102030, 0xFF102030, {}, {}, true},
+    {"argb, red at its tolerance", PX_COMPARE_TYPE_RELATIVE_ARGB, 0xFF1F2030, 0xFF102030, {0, 15, 0, 0}, {}, false},
+    {"argb, red past its tolerance", PX_COMPARE_TYPE_RELATIVE_ARGB, 0xFF202030, 0xFF102030, {0, 15, 0, 0}, {}, true},
+    {"argb, alpha is a channel", PX_COMPARE_TYPE_RELATIVE_ARGB, 0x80102030, 0xFF102030, {15, 15, 15, 15}, {}, true},
+    {"argb, tolerance 255 takes anything", PX_COMPARE_TYPE_RELATIVE_ARGB, 0x00000000, 0xFFFFFFFF, {255, 255, 255, 255}, {}, false},
+    {"argb alpha, half-transparent counts half", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF2D0000, 0x80100000, {0, 15, 0, 0}, {}, false},
+    {"argb alpha, 30 at alpha 128 is past 15", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF2E0000, 0x80100000, {0, 15, 0, 0}, {}, true},
+    {"argb alpha, opaque counts whole", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF200000, 0xFF100000, {0, 15, 0, 0}, {}, true},
+    {"argb alpha, the A tolerance is not used", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0x00102030, 0xFF102030, {0, 0, 0, 0}, {}, false},
+    {"argb alpha, alpha 1 makes any difference small", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFFFFFFFF, 0x01000000, {0, 1, 1, 1}, {}, false},
+    {"ahsl, hue distance goes round the circle", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0018, 0xFFFF1800, {}, {0, 0.04, 0, 0}, false},
+    {"ahsl, hue past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0030, 0xFFFF3000, {}, {0, 0.04, 0, 0}, true},
+    {"ahsl, grey has no hue", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF828080, {}, {0, 0, 0.01, 0.01}, false},
+    {"ahsl, saturation past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF908080, {}, {0, 1, 0.05, 1}, true},
+    {"ahsl, lightness past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF000000, 0xFF202020, {}, {0, 1, 1, 0.1}, true},
+    {"ahsl, alpha past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xC0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, true},
+    {"ahsl, alpha within its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xD0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, false},
+    {"ahsl alpha, difference scaled by alpha", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0x40FFFFFF, {}, {0, 0, 0, 0.3}, false},
+    {"ahsl alpha, opaque counts whole", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0xFFFFFFFF, {}, {0, 0, 0, 0.3}, true},
+};
+
+void PrintTo(const PixelCase& c, std::ostream* os) { *os << c.what; }
+
+class PixelRules : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(PixelRules, DiffersExactlyWhenTheRuleSays) {
+  const PixelCase& c = GetParam();
+  // The pixel under test next to one that always agrees, so that a position
+  // always compares at least one pixel.
+  const Image searched{2, 1, {c.searched, 0xFF000000}};
+  const Image target{2, 1, {c.target, 0xFF000000}};
+  TPXProcessParameters p{};
+  p.CompareType = c.type;
+  p.ARGBATolerance = c.argb[0];
+  p.ARGBRTolerance = c.argb[1];
+  p.ARGBGTolerance = c.argb[2];
+  p.ARGBBTolerance = c.argb[3];
+  p.AHSLATolerance = c.ahsl[0];
+  p.AHSLHTolerance = c.ahsl[1];
+  p.AHSLSTolerance = c.ahsl[2];
+  p.AHSLLTolerance = c.ahsl[3];
+  p.DifferenceTolerance = 2;
+  for (const reference::Outcome& outcome : {reference::Search(searched, target, p), RunEngine(searched, target, p, 1)}) {
+    ASSERT_EQ(outcome.code, PX_OK);
+    ASSERT_EQ(outcome.matches.size(), 1u);
+    EXPECT_EQ(outcome.matches[0].difference, c.differs ? 1 : 0);
+    EXPECT_EQ(outcome.matches[0].compared, 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PixelRules, ::testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<PixelCase>& info) { return std::to_string(info.index); });
+
+TEST(PixelRulesAlphaMask, TransparentPixelsTakeNoPart) {
+  const Image searched{3, 1, {0xFF000000, 0xFFFFFFFF, 0xFF000000}};
+  const Image target{2, 1, {0x00FFFFFF, 0xFF000000}};
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
+  p.DifferenceTolerance = 0;
+  p.MultipleMatches = 1;
+  for (const reference::Outcome& outcome : {reference::Search(searched, target, p), RunEngine(searched, target, p, 1)}) {
+    ASSERT_EQ(outcome.matches.size(), 1u);
+    EXPECT_EQ(outcome.matches[0].x, 1);  // the transparent pixel lies over black at x = 1
+    EXPECT_EQ(outcome.matches[0].compared, 1);
+  }
+  // Nothing visible: nothing to find.
+  const Image invisible{2, 1, {0x00FFFFFF, 0x00000000}};
+  EXPECT_TRUE(RunEngine(searched, invisible, p, 1).matches.empty());
+  EXPECT_TRUE(reference::Search(searched, invisible, p).matches.empty());
+}
+
+TEST(HslColor, KnownColours) {
+  struct {
+    uint32_t argb;
+    uint16_t hue, saturation, lightness;
+    bool grey;
+  } cases[] = {
+      {0xFFFF0000, 0, 65535, 32768, false},     {0xFF00FF00, 21845, 65535, 32768, false},
+      {0xFF0000FF, 43691, 65535, 32768, false}, {0xFFFF00FF, 54613, 65535, 32768, false},
+      {0xFFFFFFFF, 0, 0, 65535, true},          {0xFF000000, 0, 0, 0, true},
+      {0x00808080, 0, 0, 32896, true},          {0xFF804040, 0, 21845, 24672, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argb);
+    const Hsl16 hsl = ToHsl16(c.argb);
+    EXPECT_EQ(hsl.hue, c.hue);
+    EXPECT_EQ(hsl.saturation, c.saturation);
+    EXPECT_EQ(hsl.lightness, c.lightness);
+    EXPECT_EQ(hsl.grey, c.grey);
+  }
+}
+
+}  // namespace
+}  // namespace pexora::test
