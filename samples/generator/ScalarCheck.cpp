@@ -1,5 +1,6 @@
 #include "ScalarCheck.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 int ScalarCheck::differences(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances t, bool alphaMask,
@@ -24,12 +25,13 @@ int ScalarCheck::differences(const Picture& searchIn, const Picture& searchFor, 
   return count;
 }
 
-std::vector<ScalarCheck::Place> ScalarCheck::matches(const Picture& searchIn, const Picture& searchFor,
-                                                     Tolerances tolerances, bool alphaMask, int differenceTolerance) {
-  std::vector<Place> found;
-  for (int y = 0; y + searchFor.height <= searchIn.height; ++y)
-    for (int x = 0; x + searchFor.width <= searchIn.width; ++x)
-      if (differences(searchIn, searchFor, {x, y}, tolerances, alphaMask, differenceTolerance) <= differenceTolerance)
-        found.push_back({x, y});
-  return found;
+int ScalarCheck::closestElsewhere(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances,
+                                  bool alphaMask, int cap) {
+  const int w = searchFor.width, h = searchFor.height;
+  int closest = cap + 1;
+  for (int y = 0; y + h <= searchIn.height; ++y)
+    for (int x = 0; x + w <= searchIn.width; ++x)
+      if (x >= at.x + w || at.x >= x + w || y >= at.y + h || at.y >= y + h)
+        closest = std::min(closest, differences(searchIn, searchFor, {x, y}, tolerances, alphaMask, closest));
+  return closest;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <climits>
-#include <vector>
 
 #include "Picture.h"
 
@@ -24,8 +23,10 @@ struct Place {
 int differences(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances, bool alphaMask,
                 int stopAbove = INT_MAX);
 
-// Every place whose difference count is at most differenceTolerance.
-std::vector<Place> matches(const Picture& searchIn, const Picture& searchFor, Tolerances tolerances, bool alphaMask,
-                           int differenceTolerance);
+// The smallest difference count among the places whose rectangle does not
+// overlap the one of the search-for picture at `at`; counts above cap are
+// not told apart (the result is then cap + 1).
+int closestElsewhere(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances,
+                     bool alphaMask, int cap);
 
 }  // namespace ScalarCheck

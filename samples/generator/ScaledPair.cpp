@@ -2,6 +2,7 @@
 
 #include <FreeImage.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "BadgeIcon.h"
@@ -45,13 +46,10 @@ Placement makeScaledPair(const std::filesystem::path& folder, std::ostream& repo
   }
   if (best != 0) throw std::runtime_error("seekscaled: the stretched icon differs at the drawn place");
   const Picture sized = PictureFiles::rescale(searchFor, kDrawnSize, kDrawnSize, FILTER_BILINEAR);
-  const auto found = ScalarCheck::matches(searchIn, sized, {}, true, kDifferenceTolerance);
-  int elsewhere = 0;
-  for (const auto& p : found)
-    elsewhere += !(p.x < kDrawnX + kDrawnSize && kDrawnX < p.x + kDrawnSize && p.y < kDrawnY + kDrawnSize &&
-                   kDrawnY < p.y + kDrawnSize);
-  report << "seekscaled: " << found.size() << " matching places at " << kDrawnSize << "x" << kDrawnSize
-         << ", all overlapping the drawn icon: " << (elsewhere ? "no" : "yes") << "\n";
-  if (elsewhere) throw std::runtime_error("seekscaled: the icon also matches elsewhere");
+  constexpr int kCap = 4 * kDifferenceTolerance;
+  const int closest = ScalarCheck::closestElsewhere(searchIn, sized, {kDrawnX, kDrawnY}, {}, true, kCap);
+  report << "seekscaled: at " << kDrawnSize << "x" << kDrawnSize << " the closest place elsewhere differs in "
+         << (closest > kCap ? "more than " : "") << std::min(closest, kCap) << " pixels\n";
+  if (closest <= kDifferenceTolerance) throw std::runtime_error("seekscaled: the icon also matches elsewhere");
   return {"seekscaled", kDrawnX, kDrawnY, kDrawnSize, kDrawnSize};
 }

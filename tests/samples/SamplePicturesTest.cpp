@@ -138,6 +138,16 @@ TEST(SeekBasicSamples, DefaultsFindTheCropOnlyAtItsPlaceAndToleranceZeroFindsNot
   EXPECT_TRUE(none.matches.empty());
 }
 
+TEST(SeekBasicSamples, AhslDefaultsAlsoFindTheCropOnlyAtItsPlace) {
+  const SampleObject in("SearchIn2.jpg", noProcessing()), searchFor("SearchFor2.jpg", noProcessing());
+  ASSERT_EQ(in.code(), PX_OK);
+  ASSERT_EQ(searchFor.code(), PX_OK);
+  TPXProcessParameters p = defaults(PX_COMPARE_TYPE_RELATIVE_AHSL, 150);
+  p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 0;
+  p.AHSLATolerance = p.AHSLHTolerance = p.AHSLSTolerance = p.AHSLLTolerance = 0.5;
+  expectOnlyMatchAt(compare(in, searchFor, p), expectedPlace("seekbasic"), 150);
+}
+
 TEST(SeekScaledSamples, DefaultsFindTheIconAtItsDrawnSizeAndPlace) {
   const SampleObject in("SearchInAlphaStretched.PNG", noProcessing()), searchFor("SearchForAlpha.png", noProcessing());
   ASSERT_EQ(in.code(), PX_OK);
