@@ -12,7 +12,7 @@ namespace {
 
 const Colour kTitleLeft{38, 84, 160}, kTitleRight{96, 150, 214};
 
-void windowFrame(Painter& p, double x, double y, double w, double h, const char* /*title*/, Prng& rng) {
+void windowFrame(Painter& p, Prng& rng, double x, double y, double w, double h) {
   p.roundedRect(x + 4, y + 5, w, h, 6, Colour{0, 0, 0, 0.35});  // shadow
   p.roundedRect(x, y, w, h, 6, Colour{236, 238, 242});
   p.roundedRect(x, y, w, 24, 6, Painter::linear(x, y, kTitleLeft, x + w, y, kTitleRight));
@@ -23,7 +23,7 @@ void windowFrame(Painter& p, double x, double y, double w, double h, const char*
 }
 
 void editor(Painter& p, Prng& rng, double x, double y, double w, double h) {
-  windowFrame(p, x, y, w, h, "editor", rng);
+  windowFrame(p, rng, x, y, w, h);
   p.rect(x + 4, y + 28, w - 8, h - 32, Colour{252, 252, 250});
   p.rect(x + 4, y + 28, 30, h - 32, Colour{226, 229, 235});
   const Colour syntax[5] = {{40, 40, 48}, {160, 40, 140}, {30, 110, 40}, {30, 80, 190}, {180, 90, 20}};
@@ -110,7 +110,7 @@ Picture paintBasicScene(int width, int height, uint64_t seed) {
   editor(p, rng, 54, 28, 352, 318);
 
   const double wx = 328, wy = 150, ww = 296, wh = 292;
-  windowFrame(p, wx, wy, ww, wh, "viewer", rng);
+  windowFrame(p, rng, wx, wy, ww, wh);
   photo(p, noise, wx + 8, wy + 32, 150, 110);
   chart(p, rng, wx + 166, wy + 32, 122, 110);
   p.rect(wx + 8, wy + 150, ww - 16, 1, Colour{190, 195, 205});
