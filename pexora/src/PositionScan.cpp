@@ -1,12 +1,107 @@
-#include "PositionScan.h"
+// Scans a row of candidate positions one vector of positions at a time: the
+// lanes hold neighbouring positions, so one search-for pixel is compared with
+// as many searched pixels as a vector holds, with one broadcast of its values.
+// The search-for pixels come in their rejecting order, and a vector of
+// positions stops as soon as every lane's count has passed the limit.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "PositionScan.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
 
+#include <algorithm>
+
+#include "PositionScan.h"
 #include "ScalarScan.h"
 
+HWY_BEFORE_NAMESPACE();
 namespace pexora {
+namespace HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Pixels tested between two checks for a vector whose lanes all failed.
+constexpr size_t kCheckInterval = 8;
+
+template <bool kAhsl, int kFirstChannel>
+void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                 uint16_t limit, int64_t* differences) {
+  const hn::ScalableTag<uint16_t> d;
+  const size_t lanes = hn::Lanes(d);
+  const uint16_t* const planes[4] = {in.channel[0].data(), in.channel[1].data(), in.channel[2].data(),
+                                     in.channel[3].data()};
+  const uint16_t* const hueMask = kAhsl ? in.hueMask.data() : nullptr;
+  const TemplatePixel* const pixels = t.pixels.data();
+  const size_t pixelCount = t.pixels.size();
+  const auto zero = hn::Zero(d);
+  const auto one = hn::Set(d, uint16_t{1});
+  const auto limitVector = hn::Set(d, limit);
+  HWY_ALIGN uint16_t counted[hn::MaxLanes(d)];
+
+  for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
+    const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
+    const size_t base = in.Index(x0 + bx, y);
+    // Lanes past the row's end start out failed, so they never hold a vector up.
+    auto counts = hn::IfThenElse(hn::FirstN(d, valid), zero, hn::Set(d, uint16_t{0xFFFF}));
+    size_t i = 0;
+    while (i < pixelCount) {
+      const size_t end = std::min(pixelCount, i + kCheckInterval);
+      for (; i < end; ++i) {
+        const TemplatePixel& p = pixels[i];
+        const size_t at = base + static_cast<size_t>(p.offset);
+        auto over = zero;
+        for (int c = kFirstChannel; c < 4; ++c) {
+          if (kAhsl && c == 1 && p.hueMask == 0) continue;  // a grey pixel has no hue
+          const auto value = hn::LoadU(d, planes[c] + at);
+          const auto reference = hn::Set(d, p.value[c]);
+          auto difference = hn::Or(hn::SaturatedSub(value, reference), hn::SaturatedSub(reference, value));
+          if (kAhsl && c == 1) {
+            difference = hn::Min(difference, hn::Sub(zero, difference));  // round the circle
+            difference = hn::And(difference, hn::LoadU(d, hueMask + at));
+          }
+          over = hn::Or(over, hn::SaturatedSub(difference, hn::Set(d, p.threshold[c])));
+        }
+        counts = hn::SaturatedAdd(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
+      }
+      if (hn::AllFalse(d, hn::Eq(hn::SaturatedSub(counts, limitVector), zero))) break;
+    }
+    hn::Store(counts, d, counted);
+    for (size_t k = 0; k < valid; ++k) differences[bx + static_cast<int32_t>(k)] = counted[k];
+  }
+}
+
+void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                    uint16_t limit, int64_t* differences) {
+  if (t.model == ColorModel::kAhsl) {
+    if (t.firstChannel == 0) {
+      ScanVectors<true, 0>(in, t, y, x0, count, limit, differences);
+    } else {
+      ScanVectors<true, 1>(in, t, y, x0, count, limit, differences);
+    }
+  } else if (t.firstChannel == 0) {
+    ScanVectors<false, 0>(in, t, y, x0, count, limit, differences);
+  } else {
+    ScanVectors<false, 1>(in, t, y, x0, count, limit, differences);
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace pexora
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace pexora {
+
+HWY_EXPORT(ScanRowVectors);
 
 void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
              int64_t limit, int64_t* differences) {
-  ScanRowScalar(in, t, y, x0, count, limit, differences);
+  // The vector counters saturate at 65535, so they decide only limits below it.
+  if (limit < 0xFFFF) {
+    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences);
+  } else {
+    ScanRowScalar(in, t, y, x0, count, limit, differences);
+  }
 }
 
 }  // namespace pexora
+#endif
