@@ -15,9 +15,10 @@ namespace pexora {
 // PX_ERROR_NOT_ENOUGH_MEMORY when it is larger than kMaxPixels.
 Image DecodePictureFile(const std::string& path);
 
-// The same for file contents held in memory; nameHint helps to tell the
-// format when the contents alone do not.
-Image DecodePictureBytes(const uint8_t* data, size_t size, const std::string& nameHint);
+// The same for file contents held in memory. The format is told by the
+// contents alone: PNG, JPEG, BMP, GIF or TIFF; anything else is
+// PX_ERROR_LOADING.
+Image DecodePictureBytes(const uint8_t* data, size_t size);
 
 // The picture resampled to width x height with one of the PX_RESAMPLER_...
 // filters (the caller has checked the filter and the size).
