@@ -69,6 +69,59 @@ void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, in
   }
 }
 
+// The ARGB model in 8-bit lanes: channel values and thresholds fit in a byte
+// (a threshold of 255 or more never lets a byte difference pass), and so do
+// counts up to a limit of 254.
+template <int kFirstChannel>
+void ScanNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                       uint8_t limit, int64_t* differences) {
+  const hn::ScalableTag<uint8_t> d;
+  const size_t lanes = hn::Lanes(d);
+  const uint8_t* const planes[4] = {in.narrow[0].data(), in.narrow[1].data(), in.narrow[2].data(),
+                                    in.narrow[3].data()};
+  const TemplatePixel* const pixels = t.pixels.data();
+  const size_t pixelCount = t.pixels.size();
+  const auto zero = hn::Zero(d);
+  const auto one = hn::Set(d, uint8_t{1});
+  const auto limitVector = hn::Set(d, limit);
+  HWY_ALIGN uint8_t counted[hn::MaxLanes(d)];
+
+  for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
+    const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
+    const size_t base = in.Index(x0 + bx, y);
+    auto counts = hn::IfThenElse(hn::FirstN(d, valid), zero, hn::Set(d, uint8_t{0xFF}));
+    size_t i = 0;
+    while (i < pixelCount) {
+      const size_t end = std::min(pixelCount, i + kCheckInterval);
+      for (; i < end; ++i) {
+        const TemplatePixel& p = pixels[i];
+        const size_t at = base + static_cast<size_t>(p.offset);
+        auto over = zero;
+        for (int c = kFirstChannel; c < 4; ++c) {
+          const auto value = hn::LoadU(d, planes[c] + at);
+          const auto reference = hn::Set(d, static_cast<uint8_t>(p.value[c]));
+          const auto difference = hn::Or(hn::SaturatedSub(value, reference), hn::SaturatedSub(reference, value));
+          const auto threshold = hn::Set(d, static_cast<uint8_t>(std::min<uint16_t>(p.threshold[c], 255)));
+          over = hn::Or(over, hn::SaturatedSub(difference, threshold));
+        }
+        counts = hn::SaturatedAdd(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
+      }
+      if (hn::AllFalse(d, hn::Eq(hn::SaturatedSub(counts, limitVector), zero))) break;
+    }
+    hn::Store(counts, d, counted);
+    for (size_t k = 0; k < valid; ++k) differences[bx + static_cast<int32_t>(k)] = counted[k];
+  }
+}
+
+void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
+                          int32_t count, uint8_t limit, int64_t* differences) {
+  if (t.firstChannel == 0) {
+    ScanNarrowVectors<0>(in, t, y, x0, count, limit, differences);
+  } else {
+    ScanNarrowVectors<1>(in, t, y, x0, count, limit, differences);
+  }
+}
+
 void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
                     uint16_t limit, int64_t* differences) {
   if (t.model == ColorModel::kAhsl) {
@@ -92,11 +145,15 @@ HWY_AFTER_NAMESPACE();
 namespace pexora {
 
 HWY_EXPORT(ScanRowVectors);
+HWY_EXPORT(ScanRowNarrowVectors);
 
 void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
              int64_t limit, int64_t* differences) {
-  // The vector counters saturate at 65535, so they decide only limits below it.
-  if (limit < 0xFFFF) {
+  // The vector counters saturate at 255 or 65535, so they decide only limits
+  // below that.
+  if (t.model == ColorModel::kArgb && limit < 0xFF) {
+    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences);
+  } else if (limit < 0xFFFF) {
     HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences);
   } else {
     ScanRowScalar(in, t, y, x0, count, limit, differences);
