@@ -1,0 +1,4 @@
+// seekfiltered: the tutorial program's entry.
+#include "ProgramEntry.h"
+
+int main(int, char** argv) { return RunProgram(Variants::SeekFiltered(), argv[0]); }

@@ -1,0 +1,26 @@
+#include "TEdit.h"
+
+#include "ErrorBox.h"
+#include "MousePressSwallower.h"
+
+#include <QFocusEvent>
+
+void TEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return;
+    default:
+      break;
+  }
+  if (!OnExit) return;
+  const bool byMouse = event->reason() == Qt::MouseFocusReason;
+  if (!ErrorBox::Guarded(OnExit) && byMouse) {
+    // The press that moved the focus has been answered by the error box; it
+    // must not go on to press the control that was clicked, whose release
+    // went to the box.
+    MousePressSwallower::SwallowCurrentPress();
+  }
+}

@@ -1,0 +1,17 @@
+// A single-line edit with an exit event: OnExit runs each time the focus moves
+// from the edit to another control of the same window (Tab, Backtab, a mouse
+// click), not when the window merely loses activation.
+#pragma once
+
+#include <QLineEdit>
+
+#include <functional>
+
+class TEdit : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+  std::function<void()> OnExit;
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override;
+};
