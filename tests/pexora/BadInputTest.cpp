@@ -38,6 +38,8 @@ TEST_F(BadInputTest, CreateObjectCodes) {
   const std::u16string loneHigh = Name("a") + u'\xD800' + u".png";
   const std::u16string loneLow = Name("a") + u'\xDC00' + u".png";
   const std::u16string nothing;
+  const std::u16string folder = Name("folder.png"), empty = Name("empty.png"), noise = Name("noise.png"),
+                       truncated = Name("truncated.png");
   struct Case {
     const char* what;
     const char16_t* name;
@@ -47,10 +49,10 @@ TEST_F(BadInputTest, CreateObjectCodes) {
       {"null file name", nullptr, none, PX_ERROR_LOADING},
       {"empty file name", nothing.c_str(), none, PX_ERROR_LOADING},
       {"missing file", u"/nonexistent/picture.png", none, PX_ERROR_LOADING},
-      {"a folder", Name("folder.png").c_str(), none, PX_ERROR_LOADING},
-      {"empty file", Name("empty.png").c_str(), none, PX_ERROR_LOADING},
-      {"not a picture", Name("noise.png").c_str(), none, PX_ERROR_LOADING},
-      {"truncated picture", Name("truncated.png").c_str(), none, PX_ERROR_LOADING},
+      {"a folder", folder.c_str(), none, PX_ERROR_LOADING},
+      {"empty file", empty.c_str(), none, PX_ERROR_LOADING},
+      {"not a picture", noise.c_str(), none, PX_ERROR_LOADING},
+      {"truncated picture", truncated.c_str(), none, PX_ERROR_LOADING},
       {"unpaired high surrogate", loneHigh.c_str(), none, PX_ERROR_LOADING},
       {"unpaired low surrogate", loneLow.c_str(), none, PX_ERROR_LOADING},
       {"unknown process type", scene.c_str(), {2, {}, 0}, PX_ERROR_NOT_AVAILABLE},

@@ -3,6 +3,8 @@
 // threads. Results must agree entry by entry.
 #include <gtest/gtest.h>
 
+#include <hwy/targets.h>
+
 #include <random>
 
 #include "EngineRun.h"
@@ -157,6 +159,31 @@ TEST(EngineMatchesReferenceShapes, LargeTemplatesWithLargeTolerances) {
     ASSERT_FALSE(expected.matches.empty());
     ExpectSameOutcome(expected, RunEngine(searched, target, p, 2));
   }
+}
+
+TEST(EngineMatchesReferenceShapes, OnEveryInstructionSetBuiltIn) {
+  // The vector scan is dispatched at run time; hold every compiled variant
+  // that this processor can run to the reference, not only the best one.
+  std::mt19937 random(6);
+  std::vector<Scenario> scenarios;
+  std::vector<TPXProcessParameters> parameters;
+  for (uint32_t round = 0; round < 10; ++round) {
+    const int32_t type = int32_t(round % 5);
+    const bool alpha = type >= PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
+    scenarios.push_back(MakeScenario(static_cast<Kind>(round % 3), 300 + round, alpha, random));
+    parameters.push_back(RandomParameters(type, random));
+    parameters.back().DifferenceTolerance = round % 2 ? 300 : 6;  // 8- and 16-bit counters
+  }
+  for (const int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    SCOPED_TRACE(hwy::TargetName(target));
+    hwy::SetSupportedTargetsForTest(target);
+    for (size_t i = 0; i < scenarios.size(); ++i) {
+      const Scenario& s = scenarios[i];
+      ExpectSameOutcome(reference::Search(s.searched, s.target, parameters[i]),
+                        RunEngine(s.searched, s.target, parameters[i], 2));
+    }
+  }
+  hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(EngineProgress, WholePercentsRisingToExactly100) {

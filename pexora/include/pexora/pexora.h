@@ -159,6 +159,74 @@ typedef struct TPXResult {
   PPXResultMatches Matches; /* MatchCount entries, owned by the library */
 } TPXResult;
 
+/*
+ * Semantics of this implementation (libpexora.so).
+ *
+ * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
+ * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB,
+ * top row first; pictures without alpha are opaque. It sets ImageObject,
+ * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
+ * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
+ * resamples to Dimensions with Resampler. Codes: PX_ERROR_OBJECT for a null
+ * record; PX_ERROR_NOT_AVAILABLE for an unknown ProcessType or Resampler;
+ * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
+ * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
+ * unsupported file; PX_ERROR_NOT_ENOUGH_MEMORY for pictures (as decoded or as
+ * resampled) above 8192 x 8192 pixels or files above 1 GiB.
+ *
+ * Handles are looked up among the live objects before use: a null, stale,
+ * freed or made-up ImageObject gives PX_ERROR_OBJECT and is never
+ * dereferenced. Pexora_FreeObject releases the object and sets ImageObject to
+ * null; FileName and the caller's buffer stay as they are.
+ *
+ * Pexora_Compare zeroes *Result first. A pixel differs from the search-for
+ * pixel laid over it when:
+ *   EXACT: any of A, R, G, B differs;
+ *   RELATIVE_ARGB: |dA| > A or |dR| > R or |dG| > G or |dB| > B tolerance;
+ *   RELATIVE_AHSL: in 16-bit fixed point (hue: fraction of the circle times
+ *     65536; saturation and lightness times 65535; alpha 0..255), with each
+ *     tolerance clamped to 0..1 (NaN as 0) and brought to the same units
+ *     rounding down, when |dA|, |dS| or |dL| or the circular hue distance
+ *     exceeds its tolerance; hue is not compared where either pixel is grey.
+ *   ..._ALPHA: the search-for alpha a is a mask: pixels with a = 0 take no
+ *     part, the others scale their channel differences by a / 255 before the
+ *     tolerances apply (|d| * a > tolerance * 255); the A tolerance is unused.
+ * Difference is the number of differing pixels; a position matches when
+ * Difference <= DifferenceTolerance (a negative tolerance matches nothing).
+ * MatchPercentage = 100 * (compared - Difference) / compared.
+ *
+ * StretchCompare: sizes in pixels; the search-for picture is resampled with
+ * StretchResampler, aspect ratio kept (shorter side rounded to nearest, half
+ * up, at least 1), to every size whose longer side steps by one pixel and
+ * whose sides lie in MinimalStretchSize .. MaximalStretchSize (sides below 1
+ * count as 1); its own size is used unresampled. Sizes that do not fit are
+ * skipped; when none fits, or without stretching the search-for picture is
+ * larger than the search-in picture, the code is PX_ERROR_DIMENSIONS. A size
+ * at which no pixel takes part (all transparent) finds nothing.
+ *
+ * Overlapping matches are one: the best is kept and every match that
+ * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
+ * then the smaller sum of absolute channel differences, then the larger area,
+ * then top-most, then left-most. Matches come best first; MultipleMatches
+ * false gives the best one only. Success is -1 exactly when there is a match;
+ * without matches nothing is allocated. Unknown CompareType, or an unknown
+ * StretchResampler with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
+ * PX_ERROR_UNKNOWN.
+ *
+ * MultiThreadedProcessing uses all hardware threads, otherwise one; results
+ * are the same. StatusCallback (may be null) is called only on the calling
+ * thread, before Pexora_Compare returns, with PX_STATUS_PROGRESS, whole
+ * percents rising from 0 to exactly 100 at the end (each at most once), and
+ * the search-in record's User.
+ *
+ * Pexora_FreeResult releases the entries of a result this library filled,
+ * zeroes the record and returns -1; for a null, zero, already released or
+ * foreign record it releases nothing and returns 0.
+ * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
+ *
+ * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
+ * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe.
+ */
 #ifndef PX_NO_PROTOTYPES
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
 PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object);
