@@ -22,5 +22,5 @@ ASAN_OPTIONS=detect_leaks=0 "$build/bin/pexora_fuzz_seeds" "$work/seeds"
 
 ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=1} \
 "$build/bin/pexora_create_object_fuzzer" "$work/corpus" "$work/seeds" \
-  -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=262144 \
+  -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -max_len=262144 \
   -artifact_prefix="$build/" -print_final_stats=1
