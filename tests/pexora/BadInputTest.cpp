@@ -84,6 +84,17 @@ TEST_F(BadInputTest, CreateObjectCodes) {
   EXPECT_EQ(Pexora_CreateObject(nullptr, none), PX_ERROR_OBJECT);
 }
 
+TEST_F(BadInputTest, PicturesAboveTheSizeLimitAreRefused) {
+  // 8193 x 8192 is one column past the limit of 8192 x 8192 pixels, whether
+  // decoded (refused from the file's header) or resampled to.
+  SavePicture(RandomPicture(3, 3, 22), folder_.File("small.png"), FileFormat::kPng);
+  SaveBlankMonochromePng(folder_.File("huge.png"), 8193, 8192);
+  CreatedObject huge(folder_.File("huge.png"));
+  EXPECT_EQ(huge.code, PX_ERROR_NOT_ENOUGH_MEMORY);
+  CreatedObject enlarged(folder_.File("small.png"), {PX_PROCESS_TYPE_RESAMPLE, {8193, 8192}, PX_RESAMPLER_BOX});
+  EXPECT_EQ(enlarged.code, PX_ERROR_NOT_ENOUGH_MEMORY);
+}
+
 TEST_F(BadInputTest, FreeObjectCodes) {
   TPXObject zero{};
   EXPECT_EQ(Pexora_FreeObject(&zero), PX_ERROR_OBJECT);

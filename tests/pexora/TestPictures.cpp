@@ -178,6 +178,14 @@ void SavePicture(const Image& picture, const std::filesystem::path& path, FileFo
   if (!saved) throw std::runtime_error("FreeImage_Save failed: " + path.string());
 }
 
+void SaveBlankMonochromePng(const std::filesystem::path& path, int32_t width, int32_t height) {
+  FIBITMAP* dib = FreeImage_Allocate(width, height, 1);
+  if (dib == nullptr) throw std::runtime_error("FreeImage_Allocate failed");
+  const bool saved = FreeImage_Save(FIF_PNG, dib, path.string().c_str(), PNG_Z_BEST_SPEED) != FALSE;
+  FreeImage_Unload(dib);
+  if (!saved) throw std::runtime_error("FreeImage_Save failed: " + path.string());
+}
+
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "pexora-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");

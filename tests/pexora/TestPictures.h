@@ -42,6 +42,9 @@ enum class FileFormat { kPng, kBmp, kJpeg, kTiff };
 void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format,
                  int jpegQuality = 90);
 
+// Writes a blank 1-bit PNG of the given size: a huge picture in a small file.
+void SaveBlankMonochromePng(const std::filesystem::path& path, int32_t width, int32_t height);
+
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempFolder {
  public:
