@@ -87,7 +87,7 @@ class Session:
 
     def close_box(self, window):
         self.run("xdotool", "windowfocus", "--sync", window, check_rc=False)
-        self.run("xdotool", "key", "--window", window, "Return")
+        self.run("xdotool", "key", "Return")
         deadline = time.time() + 10
         while time.time() < deadline:
             if window not in self.run("xdotool", "search", "--onlyvisible", "--name", ".", check_rc=False).split():
@@ -190,6 +190,8 @@ def search(s, args, keep_shots=False):
     lines = w.log()
     check(lines == ["Pexora.dll loaded.", w.caption + " ready."], f"start-up log: {lines}")
     if keep_shots:
+        w.click(16, 507, 619, 112)  # a click in the log ends the selection that copying made
+        time.sleep(0.3)
         s.screenshot(os.path.join(args.out, f"{args.program}-start.png"))
     w.create()
     lines = w.wait_log(lambda l: sum(x.startswith("Created object: $") for x in l) == 2, "two created objects")
@@ -207,6 +209,7 @@ def search(s, args, keep_shots=False):
     check(re.match(r"Processing time: \d\d+:\d\d:\d\d\.\d\d$", lines[-1]), f"last line: {lines[-1]}")
     if args.program == "seekscaled":
         check("Processing... please wait, this can take a while..." in lines, "no processing notice")
+    w.click(16, 507, 619, 112)
     time.sleep(0.3)
     shot = os.path.join(args.out if keep_shots else s.workdir, f"{args.program}-found.png")
     s.screenshot(shot)
@@ -304,6 +307,7 @@ def main():
     p.add_argument("--stall-library")
     p.add_argument("--out", default=".")
     args = p.parse_args()
+    args.bin, args.samples, args.out = (os.path.abspath(v) for v in (args.bin, args.samples, args.out))
     with tempfile.TemporaryDirectory() as workdir:
         s = Session(workdir)
         try:
