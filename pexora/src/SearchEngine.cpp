@@ -26,8 +26,40 @@ struct WorkUnit {
   int32_t row;  // candidate row
 };
 
+// Runs body(0) .. body(count - 1) on up to `threads` threads, the calling
+// thread being one of them; the first exception is rethrown here.
+template <typename Body>
+void ForEachIndex(size_t count, unsigned threads, const Body& body) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr error;
+  std::mutex errorMutex;
+  const auto loop = [&] {
+    for (size_t i = next.fetch_add(1); i < count && !failed.load(); i = next.fetch_add(1)) {
+      try {
+        body(i);
+      } catch (...) {
+        std::lock_guard lock(errorMutex);
+        if (!error) error = std::current_exception();
+        failed = true;
+      }
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 1; t < threads && t < count; ++t) {
+    try {
+      workers.emplace_back(loop);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  loop();
+  for (std::thread& worker : workers) worker.join();
+  if (error) std::rethrow_exception(error);
+}
+
 std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& target,
-                                          const CompareSettings& settings) {
+                                          const CompareSettings& settings, unsigned threads) {
   std::vector<TPXDimensions> sizes;
   if (settings.stretch) {
     sizes = StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
@@ -36,13 +68,16 @@ std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& ta
     sizes.push_back({target.width, target.height});
   }
   if (sizes.empty()) throw StatusError(PX_ERROR_DIMENSIONS);
+  std::vector<SearchTemplate> made(sizes.size());
+  ForEachIndex(sizes.size(), threads, [&](size_t i) {
+    const TPXDimensions size = sizes[i];
+    made[i] = size.Width == target.width && size.Height == target.height
+                  ? MakeSearchTemplate(target, settings, searched.width)
+                  : MakeSearchTemplate(Resample(target, size.Width, size.Height, settings.stretchResampler),
+                                       settings, searched.width);
+  });
   std::vector<SearchTemplate> templates;
-  for (const TPXDimensions& size : sizes) {
-    SearchTemplate t =
-        size.Width == target.width && size.Height == target.height
-            ? MakeSearchTemplate(target, settings, searched.width)
-            : MakeSearchTemplate(Resample(target, size.Width, size.Height, settings.stretchResampler),
-                                 settings, searched.width);
+  for (SearchTemplate& t : made) {
     // A size at which no pixel takes part (all transparent) has nothing to find.
     if (t.Compared() > 0) templates.push_back(std::move(t));
   }
@@ -160,11 +195,12 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
                           const CompareSettings& settings, unsigned threads,
                           const std::function<void(double)>& progress) {
   ProgressReporter reporter(progress);
-  std::vector<SearchTemplate> templates = MakeTemplates(searched.picture(), target.picture(), settings);
+  const unsigned workers = std::max(1u, threads);
+  std::vector<SearchTemplate> templates = MakeTemplates(searched.picture(), target.picture(), settings, workers);
   std::vector<Match> candidates;
   if (settings.differenceTolerance >= 0 && !templates.empty()) {
     SearchRun run(searched.Planes(settings.model), std::move(templates), settings.differenceTolerance);
-    candidates = run.Run(std::max(1u, threads), reporter);
+    candidates = run.Run(workers, reporter);
   }
   std::vector<Match> matches = SelectMatches(std::move(candidates), settings.multipleMatches);
   reporter.Finish();
