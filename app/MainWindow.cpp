@@ -200,9 +200,9 @@ void TForm1::CreateComponents() {
 
   Button1 = Place<QPushButton>(this, 570, 666, 75, 25, Font::Inherited, QStringLiteral("Exit"));
 
-  for (QWidget* w : {static_cast<QWidget*>(GroupBox1)}) anchors_->Anchor(w, akLeft | akTop | akRight | akBottom);
-  for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2)})
-    anchors_->Anchor(w, akLeft | akTop | akRight);
+  anchors_->Anchor(GroupBox1, akLeft | akTop | akRight | akBottom);
+  anchors_->Anchor(Edit1, akLeft | akTop | akRight);
+  anchors_->Anchor(Edit2, akLeft | akTop | akRight);
   for (QWidget* w : {Button2, Button3, Button4, Button5, Button6}) anchors_->Anchor(w, akTop | akRight);
   anchors_->Anchor(GroupBox2, akLeft | akRight | akBottom);
   anchors_->Anchor(Memo1, akLeft | akTop | akRight | akBottom);
