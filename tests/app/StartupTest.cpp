@@ -95,6 +95,25 @@ TEST_P(Startup, ControlsShowTheirDefaults) {
   }
 }
 
+TEST_P(Startup, EditsHaveNoLengthLimit) {
+  w.Open(v);
+  w.ShowActive();
+  Unit1::TForm1& f = *w.form;
+  // Beyond the toolkit's default cut at 32767 characters, set and typed.
+  const QString longText(40000, u'7');
+  int n = 0;
+  for (TEdit* e : {f.Edit1, f.Edit2, f.Edit3, f.Edit4, f.Edit5, f.Edit6, f.Edit7, f.Edit8, f.Edit9, f.Edit10}) {
+    SCOPED_TRACE(++n);
+    e->setText(longText);
+    EXPECT_EQ(e->text().size(), 40000);
+    e->setFocus(Qt::OtherFocusReason);
+    e->end(false);
+    QTest::keyClicks(e, QStringLiteral("12"));
+    EXPECT_EQ(e->text().size(), 40002);
+    EXPECT_TRUE(e->text().endsWith(QStringLiteral("12")));
+  }
+}
+
 TEST_P(Startup, TabGoesThroughTheControlsInLayoutOrder) {
   w.Open(v);
   Unit1::TForm1& f = *w.form;
