@@ -82,10 +82,14 @@ QFrame* LoweredPanel(QWidget* parent, int left, int top) {
 }  // namespace
 
 const TForm1::TolerancePair TForm1::TolerancePairs[8] = {
-    {&TForm1::Edit3, &TForm1::TrackBar1, false}, {&TForm1::Edit4, &TForm1::TrackBar2, false},
-    {&TForm1::Edit5, &TForm1::TrackBar3, false}, {&TForm1::Edit6, &TForm1::TrackBar4, false},
-    {&TForm1::Edit7, &TForm1::TrackBar5, true},  {&TForm1::Edit9, &TForm1::TrackBar6, true},
-    {&TForm1::Edit8, &TForm1::TrackBar7, true},  {&TForm1::Edit10, &TForm1::TrackBar8, true},
+    {&TForm1::Edit3, &TForm1::TrackBar1, false, &TForm1::Edit3Exit, &TForm1::TrackBar1Change},
+    {&TForm1::Edit4, &TForm1::TrackBar2, false, &TForm1::Edit4Exit, &TForm1::TrackBar2Change},
+    {&TForm1::Edit5, &TForm1::TrackBar3, false, &TForm1::Edit5Exit, &TForm1::TrackBar3Change},
+    {&TForm1::Edit6, &TForm1::TrackBar4, false, &TForm1::Edit6Exit, &TForm1::TrackBar4Change},
+    {&TForm1::Edit7, &TForm1::TrackBar5, true, &TForm1::Edit7Exit, &TForm1::TrackBar5Change},
+    {&TForm1::Edit9, &TForm1::TrackBar6, true, &TForm1::Edit9Exit, &TForm1::TrackBar6Change},
+    {&TForm1::Edit8, &TForm1::TrackBar7, true, &TForm1::Edit8Exit, &TForm1::TrackBar7Change},
+    {&TForm1::Edit10, &TForm1::TrackBar8, true, &TForm1::Edit10Exit, &TForm1::TrackBar8Change},
 };
 
 TForm1::TForm1(const TVariant& variant) : QWidget(nullptr, Qt::Window), Variant(variant), anchors_(new AnchorKeeper(this)) {
@@ -223,7 +227,7 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::ConnectHandlers() {
-  auto click = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
+  auto click = [this](QPushButton* button, THandler handler) {
     connect(button, &QPushButton::clicked, this, [this, button, handler] { ErrorBox::Guarded([&] { (this->*handler)(button); }); });
   };
   click(Button1, &TForm1::Button1Click);
@@ -233,10 +237,11 @@ void TForm1::ConnectHandlers() {
   click(Button5, &TForm1::Button5Click);
   click(Button6, &TForm1::Button6Click);
 
-  for (int i = 0; i < 8; ++i) {
-    TEdit* edit = this->*TolerancePairs[i].Edit;
-    edit->OnExit = [this, i] { EditToSlider(i); };
-    (this->*TolerancePairs[i].Slider)->OnChange = [this, i] { SliderToEdit(i); };
+  for (const TolerancePair& pair : TolerancePairs) {
+    TEdit* edit = this->*pair.Edit;
+    TTrackBar* slider = this->*pair.Slider;
+    edit->OnExit = [this, edit, handler = pair.Exit] { (this->*handler)(edit); };
+    slider->OnChange = [this, slider, handler = pair.Change] { (this->*handler)(slider); };
   }
   TrackBar9->OnChange = [this] { TrackBar9Change(TrackBar9); };
 }
