@@ -3,13 +3,13 @@
 #include "Unit1.h"
 #include "toolkit/Anchors.h"
 #include "toolkit/ErrorBox.h"
+#include "toolkit/SingleBorderFrame.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TImage.h"
 #include "toolkit/TTrackBar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace Unit1 {
 
@@ -98,17 +97,9 @@ TForm1::TForm1(const TVariant& variant) : QWidget(nullptr, Qt::Window), Variant(
   setFont(WindowFont(true));
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
-  // A single border: the window is not made smaller than its layout. X11 has
-  // no hint for "maximisable but not resizable by dragging".
-  resize(653, 695);
-  setMinimumSize(653, 695);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect desk = screen->geometry();
-    const QRect avail = screen->availableGeometry();
-    move(std::max((desk.width() - width()) / 2, avail.left()), std::max((desk.height() - height()) / 2, avail.top()));
-  }
+  new SingleBorderFrame(this, QSize(653, 695));
   CreateComponents();
   SetTabOrder();
   ConnectHandlers();
