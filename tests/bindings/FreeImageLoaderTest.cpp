@@ -201,6 +201,14 @@ TEST_F(RealFreeImage, DecodesAJpegCloseToItsColours) {
 // of sample k are byte 2k + 1.
 int TopByte(int rowFromBottom, int sample) { return 40 * rowFromBottom + 7 * (2 * sample + 1); }
 
+// Writes the 3 x 2 test picture of the kind and decodes it into bitmap.
+void DecodeSpecial(const QString& path, TP::Special kind, std::unique_ptr<QImage>& bitmap) {
+  ASSERT_TRUE(TP::WriteSpecial(path, kind));
+  ASSERT_TRUE(FIL::FreeImageLoadImage(path, bitmap, nullptr));
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_EQ(bitmap->size(), QSize(3, 2));
+}
+
 struct SixteenBitCase {
   const char* label;
   TP::Special kind;
@@ -214,12 +222,8 @@ class DecodesSixteenBitSamples : public RealFreeImage, public ::testing::WithPar
 
 TEST_P(DecodesSixteenBitSamples, ShowsTheTopEightBitsOfEverySample) {
   const SixteenBitCase& c = GetParam();
-  const QString path = Path(QString::fromUtf8(c.fileName));
-  ASSERT_TRUE(TP::WriteSpecial(path, c.kind));
   std::unique_ptr<QImage> bitmap;
-  ASSERT_TRUE(FIL::FreeImageLoadImage(path, bitmap, nullptr));
-  ASSERT_NE(bitmap, nullptr);
-  ASSERT_EQ(bitmap->size(), QSize(3, 2));
+  ASSERT_NO_FATAL_FAILURE(DecodeSpecial(Path(QString::fromUtf8(c.fileName)), c.kind, bitmap));
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) {
       const int row = 1 - y;
@@ -252,12 +256,8 @@ class DecodesFloatingPointSamples : public RealFreeImage, public ::testing::With
 // the tone-mapped picture keeps that order of brightness.
 TEST_P(DecodesFloatingPointSamples, ShowsThePictureTonedToEightBits) {
   const FloatCase& c = GetParam();
-  const QString path = Path(QString::fromUtf8(c.fileName));
-  ASSERT_TRUE(TP::WriteSpecial(path, c.kind));
   std::unique_ptr<QImage> bitmap;
-  ASSERT_TRUE(FIL::FreeImageLoadImage(path, bitmap, nullptr));
-  ASSERT_NE(bitmap, nullptr);
-  ASSERT_EQ(bitmap->size(), QSize(3, 2));
+  ASSERT_NO_FATAL_FAILURE(DecodeSpecial(Path(QString::fromUtf8(c.fileName)), c.kind, bitmap));
   auto brightness = [&](int x, int y) {
     const QRgb p = bitmap->pixel(x, y);
     return qRed(p) + qGreen(p) + qBlue(p);
