@@ -1,8 +1,8 @@
 // Compare: runs one search with the window's settings, logs the outcome and
 // every match, and outlines the matches on the search-in preview.
+#include "ElapsedMilliseconds.h"
 #include "HelperBrivane.h"
 #include "LibraryCalls.h"
-#include "PerformanceCounter.h"
 #include "Unit1.h"
 #include "toolkit/Conversions.h"
 #include "toolkit/TEdit.h"
@@ -14,10 +14,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
-#include <QStringList>
 
 #include <cmath>
 #include <cstring>
+
 
 namespace Unit1 {
 
@@ -30,9 +30,7 @@ void PX_CALL StatusCallback(double Progress, std::int32_t, void*) {
   Form1->ProgressBar1->repaint();
 }
 
-void TForm1::Button6Click(QObject*) {
-  ProgressBar1->setValue(0);
-
+TPXProcessParameters TForm1::CompareParameters() const {
   TPXProcessParameters Parameters;
   std::memset(&Parameters, 0, sizeof Parameters);
   if (RadioButton1->isChecked()) {
@@ -57,27 +55,10 @@ void TForm1::Button6Click(QObject*) {
   Parameters.MultipleMatches = 1;
   Parameters.MultiThreadedProcessing = CheckBox1->isChecked() ? -1 : 0;
   Parameters.StatusCallback = &StatusCallback;
+  return Parameters;
+}
 
-  if (Variant.LogsProcessingNotice) Log(QStringLiteral("Processing... please wait, this can take a while..."));
-
-  std::int64_t PerfFreq = 0, FreqCountStart = 0, FreqCountEnd = 0;
-  PerformanceCounter::QueryPerformanceFrequency(&PerfFreq);
-  PerformanceCounter::QueryPerformanceCounter(&FreqCountStart);
-  TPXResult Results;
-  std::memset(&Results, 0, sizeof Results);
-  const std::int32_t code = LibraryCalls::Call(PexoraDefs::Pexora_Compare, PXObjectSearchIn, PXObjectSearchFor,
-                                               Parameters, &Results, static_cast<void*>(nullptr));
-  PerformanceCounter::QueryPerformanceCounter(&FreqCountEnd);
-  const auto ProcessingTime = static_cast<std::int32_t>(
-      std::nearbyint(static_cast<double>(FreqCountEnd - FreqCountStart) / static_cast<double>(PerfFreq) * 1000));
-
-  if (code != PX_OK) Log(QStringLiteral("Error while processing, error code: ") + QString::number(code));
-  if (!Results.Success) {
-    Log(QStringLiteral("No match found."));
-    return;
-  }
-  Log(QStringLiteral("Successful search, match count: ") + QString::number(Results.MatchCount));
-
+void TForm1::LogAndOutlineMatches(const TPXResult& Results) {
   QImage& canvas = Image1->Canvas();
   QPainter painter(&canvas);
   QPen pen(QColor(255, 0, 0));
@@ -87,15 +68,11 @@ void TForm1::Button6Click(QObject*) {
   painter.setPen(pen);
   painter.setBrush(QBrush(QColor(255, 0, 0), Qt::SolidPattern));
 
-  // The match lines go to the log in one piece: thousands of single appends
-  // would each re-lay the log.
-  QStringList lines;
   const PPXResultMatches matches = Results.Matches;
   for (std::int32_t i = 0; i < Results.MatchCount; ++i) {
     const TPXResultMatches& PMatch = matches[i];
-    lines << QStringLiteral("Found at position: ") + QString::number(PMatch.Position.X) + u'x' +
-                 QString::number(PMatch.Position.Y) + QStringLiteral(" difference: ") +
-                 QString::number(PMatch.Difference);
+    Log(QStringLiteral("Found at position: ") + QString::number(PMatch.Position.X) + u'x' +
+        QString::number(PMatch.Position.Y) + QStringLiteral(" difference: ") + QString::number(PMatch.Difference));
     const int X = PMatch.Position.X;
     const int Y = PMatch.Position.Y;
     const int W = Variant.OutlineIsWholePicture ? canvas.width() : PMatch.Dimensions.Width;
@@ -103,9 +80,28 @@ void TForm1::Button6Click(QObject*) {
     const QPoint outline[5] = {{X, Y}, {X + W, Y}, {X + W, Y + H}, {X, Y + H}, {X, Y}};
     painter.drawPolyline(outline, 5);
   }
-  painter.end();
-  if (!lines.isEmpty()) Memo1->appendPlainText(lines.join(u'\n'));
+}
 
+void TForm1::Button6Click(QObject*) {
+  ProgressBar1->setValue(0);
+  TPXProcessParameters Parameters = CompareParameters();
+  if (Variant.LogsProcessingNotice) Log(QStringLiteral("Processing... please wait, this can take a while..."));
+
+  TPXResult Results;
+  std::int32_t code = PX_OK;
+  const auto ProcessingTime = static_cast<std::int32_t>(ElapsedMilliseconds([&] {
+    std::memset(&Results, 0, sizeof Results);
+    code = LibraryCalls::Call(PexoraDefs::Pexora_Compare, PXObjectSearchIn, PXObjectSearchFor, Parameters, &Results,
+                              static_cast<void*>(nullptr));
+  }));
+
+  if (code != PX_OK) Log(QStringLiteral("Error while processing, error code: ") + QString::number(code));
+  if (!Results.Success) {
+    Log(QStringLiteral("No match found."));
+    return;
+  }
+  Log(QStringLiteral("Successful search, match count: ") + QString::number(Results.MatchCount));
+  LogAndOutlineMatches(Results);
   Log(QStringLiteral("Processing time: ") + HelperBrivane::mSec2Time(ProcessingTime));
   Image1->repaint();
   Image1->update();

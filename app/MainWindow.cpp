@@ -3,13 +3,13 @@
 #include "Unit1.h"
 #include "toolkit/Anchors.h"
 #include "toolkit/ErrorBox.h"
+#include "toolkit/SingleBorderFrame.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TImage.h"
 #include "toolkit/TTrackBar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace Unit1 {
 
@@ -82,10 +81,14 @@ QFrame* LoweredPanel(QWidget* parent, int left, int top) {
 }  // namespace
 
 const TForm1::TolerancePair TForm1::TolerancePairs[8] = {
-    {&TForm1::Edit3, &TForm1::TrackBar1, false}, {&TForm1::Edit4, &TForm1::TrackBar2, false},
-    {&TForm1::Edit5, &TForm1::TrackBar3, false}, {&TForm1::Edit6, &TForm1::TrackBar4, false},
-    {&TForm1::Edit7, &TForm1::TrackBar5, true},  {&TForm1::Edit9, &TForm1::TrackBar6, true},
-    {&TForm1::Edit8, &TForm1::TrackBar7, true},  {&TForm1::Edit10, &TForm1::TrackBar8, true},
+    {&TForm1::Edit3, &TForm1::TrackBar1, false, &TForm1::Edit3Exit, &TForm1::TrackBar1Change},
+    {&TForm1::Edit4, &TForm1::TrackBar2, false, &TForm1::Edit4Exit, &TForm1::TrackBar2Change},
+    {&TForm1::Edit5, &TForm1::TrackBar3, false, &TForm1::Edit5Exit, &TForm1::TrackBar3Change},
+    {&TForm1::Edit6, &TForm1::TrackBar4, false, &TForm1::Edit6Exit, &TForm1::TrackBar4Change},
+    {&TForm1::Edit7, &TForm1::TrackBar5, true, &TForm1::Edit7Exit, &TForm1::TrackBar5Change},
+    {&TForm1::Edit9, &TForm1::TrackBar6, true, &TForm1::Edit9Exit, &TForm1::TrackBar6Change},
+    {&TForm1::Edit8, &TForm1::TrackBar7, true, &TForm1::Edit8Exit, &TForm1::TrackBar7Change},
+    {&TForm1::Edit10, &TForm1::TrackBar8, true, &TForm1::Edit10Exit, &TForm1::TrackBar8Change},
 };
 
 TForm1::TForm1(const TVariant& variant) : QWidget(nullptr, Qt::Window), Variant(variant), anchors_(new AnchorKeeper(this)) {
@@ -94,17 +97,9 @@ TForm1::TForm1(const TVariant& variant) : QWidget(nullptr, Qt::Window), Variant(
   setFont(WindowFont(true));
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Button);
-  // A single border: the window is not made smaller than its layout. X11 has
-  // no hint for "maximisable but not resizable by dragging".
-  resize(653, 695);
-  setMinimumSize(653, 695);
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect desk = screen->geometry();
-    const QRect avail = screen->availableGeometry();
-    move(std::max((desk.width() - width()) / 2, avail.left()), std::max((desk.height() - height()) / 2, avail.top()));
-  }
+  new SingleBorderFrame(this, QSize(653, 695));
   CreateComponents();
   SetTabOrder();
   ConnectHandlers();
@@ -223,7 +218,7 @@ void TForm1::SetTabOrder() {
 }
 
 void TForm1::ConnectHandlers() {
-  auto click = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
+  auto click = [this](QPushButton* button, THandler handler) {
     connect(button, &QPushButton::clicked, this, [this, button, handler] { ErrorBox::Guarded([&] { (this->*handler)(button); }); });
   };
   click(Button1, &TForm1::Button1Click);
@@ -233,10 +228,11 @@ void TForm1::ConnectHandlers() {
   click(Button5, &TForm1::Button5Click);
   click(Button6, &TForm1::Button6Click);
 
-  for (int i = 0; i < 8; ++i) {
-    TEdit* edit = this->*TolerancePairs[i].Edit;
-    edit->OnExit = [this, i] { EditToSlider(i); };
-    (this->*TolerancePairs[i].Slider)->OnChange = [this, i] { SliderToEdit(i); };
+  for (const TolerancePair& pair : TolerancePairs) {
+    TEdit* edit = this->*pair.Edit;
+    TTrackBar* slider = this->*pair.Slider;
+    edit->OnExit = [this, edit, handler = pair.Exit] { (this->*handler)(edit); };
+    slider->OnChange = [this, slider, handler = pair.Change] { (this->*handler)(slider); };
   }
   TrackBar9->OnChange = [this] { TrackBar9Change(TrackBar9); };
 }

@@ -1,8 +1,8 @@
 // Create and Free Object: the two search objects and their previews.
+#include "ElapsedMilliseconds.h"
 #include "FreeImageLoader.h"
 #include "HelperBrivane.h"
 #include "LibraryCalls.h"
-#include "PerformanceCounter.h"
 #include "Unit1.h"
 #include "toolkit/PictureFile.h"
 #include "toolkit/TEdit.h"
@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -57,18 +56,9 @@ void TForm1::CreateSearchObject(TPXObject& record, const TEdit* edit, TImage* pr
   PXCreateObjectParameters.Dimensions = Variant.CreateDimensions;
   if (Variant.ResamplerFromComboBox) PXCreateObjectParameters.Resampler = ComboBox1->currentIndex();
 
-  std::int64_t perfFreq = 0, freqCountStart = 0, freqCountEnd = 0;
-  if (Variant.LogsLoadingTime) {
-    PerformanceCounter::QueryPerformanceFrequency(&perfFreq);
-    PerformanceCounter::QueryPerformanceCounter(&freqCountStart);
-  }
-  const std::int32_t code = LibraryCalls::Call(PexoraDefs::Pexora_CreateObject, &record, PXCreateObjectParameters);
-  std::int64_t loadingTime = 0;
-  if (Variant.LogsLoadingTime) {
-    PerformanceCounter::QueryPerformanceCounter(&freqCountEnd);
-    loadingTime = static_cast<std::int64_t>(
-        std::nearbyint(static_cast<double>(freqCountEnd - freqCountStart) / static_cast<double>(perfFreq) * 1000));
-  }
+  std::int32_t code = PX_OK;
+  const std::int64_t loadingTime = ElapsedMilliseconds(
+      [&] { code = LibraryCalls::Call(PexoraDefs::Pexora_CreateObject, &record, PXCreateObjectParameters); });
 
   if (code != PX_OK) {
     Log(QStringLiteral("Error creating object, error code: ") + QString::number(code));

@@ -17,13 +17,19 @@ QString HundredthsText(int position) {
   return Conversions::FloatToStr<T>(static_cast<T>(position) / 100);
 }
 
+}  // namespace
+
 template <typename T>
-int HundredfoldPosition(const QString& text) {
-  const T value = Conversions::StrToFloat<T>(text);
-  return Conversions::TruncToInt32<T>(value * 100);
+T TForm1::AhslNumber(const TEdit* edit) const {
+  // The library takes the tolerances as doubles: a value beyond a double's
+  // range is refused also where the text is read in extended precision.
+  return Conversions::StrToDoubleRangeFloat<T>(edit->text());
 }
 
-}  // namespace
+double TForm1::AhslTolerance(const TEdit* edit) const {
+  if (Variant.ExtendedPrecision) return static_cast<double>(AhslNumber<long double>(edit));
+  return AhslNumber<double>(edit);
+}
 
 void TForm1::SliderToEdit(int pair) {
   const TolerancePair& p = TolerancePairs[pair];
@@ -40,23 +46,19 @@ void TForm1::SliderToEdit(int pair) {
 
 void TForm1::EditToSlider(int pair) {
   const TolerancePair& p = TolerancePairs[pair];
-  const QString text = (this->*p.Edit)->text();
+  const TEdit* edit = this->*p.Edit;
   int position;
+  // The hundredfold value is truncated in the program's precision.
   if (!p.Hundredths)
-    position = Conversions::StrToInt(text);
+    position = Conversions::StrToInt(edit->text());
   else if (Variant.ExtendedPrecision)
-    position = HundredfoldPosition<long double>(text);
+    position = Conversions::TruncToInt32<long double>(AhslNumber<long double>(edit) * 100);
   else
-    position = HundredfoldPosition<double>(text);
+    position = Conversions::TruncToInt32<double>(AhslNumber<double>(edit) * 100);
   // A changed position runs the slider's change handler, which rewrites the edit.
   (this->*p.Slider)->SetPosition(position);
 }
 
 void TForm1::TrackBar9Change(QObject*) { Label14->setText(QString::number(TrackBar9->Position())); }
-
-double TForm1::AhslTolerance(const TEdit* edit) const {
-  if (Variant.ExtendedPrecision) return static_cast<double>(Conversions::StrToFloat<long double>(edit->text()));
-  return Conversions::StrToFloat<double>(edit->text());
-}
 
 }  // namespace Unit1

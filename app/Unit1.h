@@ -70,6 +70,7 @@ class TForm1 : public QWidget {
   void Button5Click(QObject* Sender);
   void Button6Click(QObject* Sender);
 
+  // The tolerance pairs' handlers, each connected to its control.
   void TrackBar1Change(QObject*) { SliderToEdit(0); }
   void TrackBar2Change(QObject*) { SliderToEdit(1); }
   void TrackBar3Change(QObject*) { SliderToEdit(2); }
@@ -89,11 +90,16 @@ class TForm1 : public QWidget {
   void Edit10Exit(QObject*) { EditToSlider(7); }
 
  private:
-  // The eight tolerance pairs: ARGB A, R, G, B, then AHSL A, H, S, L.
+  using THandler = void (TForm1::*)(QObject* Sender);
+
+  // The eight tolerance pairs: ARGB A, R, G, B, then AHSL A, H, S, L, each
+  // with the handlers its edit and its slider run.
   struct TolerancePair {
     TEdit* TForm1::*Edit;
     TTrackBar* TForm1::*Slider;
     bool Hundredths;
+    THandler Exit;
+    THandler Change;
   };
   static const TolerancePair TolerancePairs[8];
 
@@ -102,10 +108,20 @@ class TForm1 : public QWidget {
   void ConnectHandlers();
   void SliderToEdit(int pair);
   void EditToSlider(int pair);
-  // An AHSL edit's text as a tolerance, in the program's precision.
+  // An AHSL edit's number in the program's precision; a text that does not
+  // convert, or whose value does not fit a double, raises the conversion error.
+  template <typename T>
+  T AhslNumber(const TEdit* edit) const;
   double AhslTolerance(const TEdit* edit) const;
+
   void CreateSearchObject(TPXObject& record, const TEdit* edit, TImage* preview, bool previewByToolkit);
   void FreeSearchObject(TPXObject& record, TImage* preview);
+
+  // Compare's parameters as the window's controls set them.
+  TPXProcessParameters CompareParameters() const;
+  // Logs each match and outlines it on the search-in picture, in the
+  // library's order.
+  void LogAndOutlineMatches(const TPXResult& Results);
 
   AnchorKeeper* anchors_;
 };

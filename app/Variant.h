@@ -7,14 +7,15 @@
 #include <QString>
 #include <QStringList>
 
-struct TVariant {
+struct TVariantSettings {
   // Window.
   QString Caption;
   QString Edit1Text;
   QString Edit2Text;
   int TrackBar9Position;
-  int Button4Top, Button5Top, Button6Top;
-  int Label13Top, TrackBar9Top, Label14Top, CheckBox1Top;
+  // How far Create, Free Object, Compare and the difference and thread
+  // controls under them stand lower than in the common layout.
+  int RightColumnShift;
   bool HasResampler;  // Label15 and ComboBox1
   QString InformationText;
   // Extensions the toolkit's own picture loading has decoders for.
@@ -40,6 +41,14 @@ struct TVariant {
   std::int32_t StretchResampler;
   bool LogsProcessingNotice;
   bool OutlineIsWholePicture;  // outline size from the picture in Image1
+};
+
+struct TVariant : TVariantSettings {
+  explicit TVariant(const TVariantSettings& settings);
+
+  // The tops of the controls in the right-hand column, with the shift.
+  int Button4Top, Button5Top, Button6Top;
+  int Label13Top, TrackBar9Top, Label14Top, CheckBox1Top;
 };
 
 namespace Variants {

@@ -1,15 +1,24 @@
 #include "Variant.h"
 
+TVariant::TVariant(const TVariantSettings& settings)
+    : TVariantSettings(settings),
+      Button4Top(88 + RightColumnShift),
+      Button5Top(119 + RightColumnShift),
+      Button6Top(243 + RightColumnShift),
+      Label13Top(157 + RightColumnShift),
+      TrackBar9Top(172 + RightColumnShift),
+      Label14Top(201 + RightColumnShift),
+      CheckBox1Top(220 + RightColumnShift) {}
+
 namespace Variants {
 
 const TVariant& SeekBasic() {
-  static const TVariant v{
+  static const TVariant v{TVariantSettings{
       .Caption = QStringLiteral("Pexora Library Relative Tutorial"),
       .Edit1Text = QStringLiteral("SearchIn2.jpg"),
       .Edit2Text = QStringLiteral("SearchFor2.jpg"),
       .TrackBar9Position = 150,
-      .Button4Top = 88, .Button5Top = 119, .Button6Top = 243,
-      .Label13Top = 157, .TrackBar9Top = 172, .Label14Top = 201, .CheckBox1Top = 220,
+      .RightColumnShift = 0,
       .HasResampler = false,
       .InformationText = QStringLiteral(
           "This tutorial demonstrates performing a relative ARGB and AHSL search. This means that the search "
@@ -31,18 +40,17 @@ const TVariant& SeekBasic() {
       .StretchResampler = 0,
       .LogsProcessingNotice = false,
       .OutlineIsWholePicture = false,
-  };
+  }};
   return v;
 }
 
 const TVariant& SeekScaled() {
-  static const TVariant v{
+  static const TVariant v{TVariantSettings{
       .Caption = QStringLiteral("Pexora Library Relative Alpha Stretch Tutorial"),
       .Edit1Text = QStringLiteral("SearchInAlphaStretched.PNG"),
       .Edit2Text = QStringLiteral("SearchForAlpha.png"),
       .TrackBar9Position = 45,
-      .Button4Top = 88, .Button5Top = 119, .Button6Top = 243,
-      .Label13Top = 157, .TrackBar9Top = 172, .Label14Top = 201, .CheckBox1Top = 220,
+      .RightColumnShift = 0,
       .HasResampler = false,
       .InformationText = QStringLiteral(
           "This tutorial demonstrates performing a relative ARGB and AHSL search with alpha channel with "
@@ -67,18 +75,17 @@ const TVariant& SeekScaled() {
       .StretchResampler = PX_RESAMPLER_BILINEAR,
       .LogsProcessingNotice = true,
       .OutlineIsWholePicture = false,
-  };
+  }};
   return v;
 }
 
 const TVariant& SeekFiltered() {
-  static const TVariant v{
+  static const TVariant v{TVariantSettings{
       .Caption = QStringLiteral("Pexora Library Resample Tutorial"),
       .Edit1Text = QStringLiteral("SearchInResample.jpg"),
       .Edit2Text = QStringLiteral("SearchForResample.jpg"),
       .TrackBar9Position = 100,
-      .Button4Top = 133, .Button5Top = 164, .Button6Top = 288,
-      .Label13Top = 202, .TrackBar9Top = 217, .Label14Top = 246, .CheckBox1Top = 265,
+      .RightColumnShift = 45,
       .HasResampler = true,
       .InformationText = QStringLiteral(
           "This tutorial demonstrates comparing two pictures which have different dimensions in \"relative\" "
@@ -101,7 +108,7 @@ const TVariant& SeekFiltered() {
       .StretchResampler = 0,
       .LogsProcessingNotice = false,
       .OutlineIsWholePicture = true,
-  };
+  }};
   return v;
 }
 

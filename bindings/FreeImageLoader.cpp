@@ -14,22 +14,11 @@ namespace FreeImageLoader {
 PlatformLibrary::HMODULE FreeImageDLLHandle = 0;
 bool FreeImageDLLLoaded = false;
 
-t_FreeImage_GetFileType FIL_FreeImage_GetFileType = nullptr;
-t_FreeImage_GetFIFFromFilename FIL_FreeImage_GetFIFFromFilename = nullptr;
-t_FreeImage_Load FIL_FreeImage_Load = nullptr;
-t_FreeImage_GetInfoHeader FIL_FreeImage_GetInfoHeader = nullptr;
-t_FreeImage_GetInfo FIL_FreeImage_GetInfo = nullptr;
-t_FreeImage_GetBPP FIL_FreeImage_GetBPP = nullptr;
-t_FreeImage_GetBits FIL_FreeImage_GetBits = nullptr;
-t_FreeImage_Unload FIL_FreeImage_Unload = nullptr;
-t_FreeImage_Initialise FIL_FreeImage_Initialise = nullptr;
-t_FreeImage_DeInitialise FIL_FreeImage_DeInitialise = nullptr;
-t_FreeImage_Save FIL_FreeImage_Save = nullptr;
-t_FreeImage_Allocate FIL_FreeImage_Allocate = nullptr;
-t_FreeImage_GetColorsUsed FIL_FreeImage_GetColorsUsed = nullptr;
-t_FreeImage_GetHeight FIL_FreeImage_GetHeight = nullptr;
-t_FreeImage_GetWidth FIL_FreeImage_GetWidth = nullptr;
-t_FreeImage_Rescale FIL_FreeImage_Rescale = nullptr;
+#define FREEIMAGE_DEFINE_ENTRY_POINT(name, exportName, result, parameters) \
+  t_FreeImage_##name FIL_FreeImage_##name = nullptr;
+FREEIMAGE_ENTRY_POINTS(FREEIMAGE_DEFINE_ENTRY_POINT)
+FREEIMAGE_PREVIEW_ENTRY_POINTS(FREEIMAGE_DEFINE_ENTRY_POINT)
+#undef FREEIMAGE_DEFINE_ENTRY_POINT
 
 namespace {
 
@@ -55,30 +44,17 @@ PlatformLibrary::HMODULE LoadFreeImage() {
 #endif
 }
 
-// The file name as FreeImage's file-name functions take it.
-#ifdef _WIN32
-struct NativeFileName {
-  explicit NativeFileName(const QString& name) : text(name) {}
-  FIFileName c_str() const { return reinterpret_cast<FIFileName>(text.utf16()); }
-  QString text;
-};
-#else
+// The file name as FreeImage's 8-bit file-name functions take it: UTF-8.
 struct NativeFileName {
   explicit NativeFileName(const QString& name) : text(name.toUtf8()) {}
   FIFileName c_str() const { return text.constData(); }
   QByteArray text;
 };
-#endif
 
 // The extension of the file name's last component, with its leading dot;
 // empty when that component has no dot.
 QString Extension(const QString& fileName) {
-#ifdef _WIN32
-  const qsizetype componentStart =
-      std::max({fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\'), fileName.lastIndexOf(u':')}) + 1;
-#else
   const qsizetype componentStart = fileName.lastIndexOf(u'/') + 1;
-#endif
   const qsizetype dot = fileName.lastIndexOf(u'.');
   if (dot < componentStart) return {};
   return fileName.mid(dot);
@@ -100,7 +76,7 @@ FREE_IMAGE_FORMAT FormatByExtension(const QString& upperExtension) {
   return FIF_UNKNOWN;
 }
 
-// Releases the decoded image however the decoding ends.
+// Releases a decoded image however the decoding ends.
 class DecodedImage {
  public:
   explicit DecodedImage(FIBITMAP* dib) : dib_(dib) {}
@@ -114,6 +90,27 @@ class DecodedImage {
  private:
   FIBITMAP* dib_;
 };
+
+// A picture of FreeImage's other image types brought to a standard bitmap of
+// 8 bits a channel, or null when that cannot be done. 16-bit samples keep
+// their top 8 bits, floating-point pictures (often beyond 0 to 1) are
+// tone-mapped, and the other numeric types are scaled linearly from their
+// lowest to their highest value.
+FIBITMAP* StandardBitmap(FIBITMAP* dib, FREE_IMAGE_TYPE type) {
+  switch (type) {
+    case FIT_UINT16:
+      return FIL_FreeImage_ConvertTo8Bits ? FIL_FreeImage_ConvertTo8Bits(dib) : nullptr;
+    case FIT_RGB16:
+    case FIT_RGBA16:
+      return FIL_FreeImage_ConvertTo24Bits ? FIL_FreeImage_ConvertTo24Bits(dib) : nullptr;
+    case FIT_FLOAT:
+    case FIT_RGBF:
+    case FIT_RGBAF:
+      return FIL_FreeImage_ToneMapping ? FIL_FreeImage_ToneMapping(dib, FITMO_DRAGO03, 0, 0) : nullptr;
+    default:
+      return FIL_FreeImage_ConvertToStandardType ? FIL_FreeImage_ConvertToStandardType(dib, 1) : nullptr;
+  }
+}
 
 // One colour channel of a BI_BITFIELDS pixel: where it sits and how wide it is.
 struct Channel {
@@ -217,29 +214,14 @@ bool InitFreeImageLibrary() {
   if (FreeImageDLLHandle == 0) FreeImageDLLHandle = LoadFreeImage();
   bool result = FreeImageDLLHandle != 0;
   if (FreeImageDLLHandle != 0) {
-    Resolve(FIL_FreeImage_GetFileType, NAME_FreeImage_GetFileType);
-    Resolve(FIL_FreeImage_GetFIFFromFilename, NAME_FreeImage_GetFIFFromFilename);
-    Resolve(FIL_FreeImage_Load, NAME_FreeImage_Load);
-    Resolve(FIL_FreeImage_GetInfoHeader, NAME_FreeImage_GetInfoHeader);
-    Resolve(FIL_FreeImage_GetInfo, NAME_FreeImage_GetInfo);
-    Resolve(FIL_FreeImage_GetBPP, NAME_FreeImage_GetBPP);
-    Resolve(FIL_FreeImage_GetBits, NAME_FreeImage_GetBits);
-    Resolve(FIL_FreeImage_Unload, NAME_FreeImage_Unload);
-    Resolve(FIL_FreeImage_Initialise, NAME_FreeImage_Initialise);
-    Resolve(FIL_FreeImage_DeInitialise, NAME_FreeImage_DeInitialise);
-    Resolve(FIL_FreeImage_Save, NAME_FreeImage_Save);
-    Resolve(FIL_FreeImage_Allocate, NAME_FreeImage_Allocate);
-    Resolve(FIL_FreeImage_GetColorsUsed, NAME_FreeImage_GetColorsUsed);
-    Resolve(FIL_FreeImage_GetHeight, NAME_FreeImage_GetHeight);
-    Resolve(FIL_FreeImage_GetWidth, NAME_FreeImage_GetWidth);
-    Resolve(FIL_FreeImage_Rescale, NAME_FreeImage_Rescale);
+#define FREEIMAGE_RESOLVE(name, exportName, result, parameters) Resolve(FIL_FreeImage_##name, NAME_FreeImage_##name);
+    FREEIMAGE_ENTRY_POINTS(FREEIMAGE_RESOLVE)
+    FREEIMAGE_PREVIEW_ENTRY_POINTS(FREEIMAGE_RESOLVE)
+#undef FREEIMAGE_RESOLVE
   }
-  if (!FIL_FreeImage_GetFileType || !FIL_FreeImage_GetFIFFromFilename || !FIL_FreeImage_Load ||
-      !FIL_FreeImage_GetInfoHeader || !FIL_FreeImage_GetInfo || !FIL_FreeImage_GetBPP || !FIL_FreeImage_GetBits ||
-      !FIL_FreeImage_Unload || !FIL_FreeImage_Initialise || !FIL_FreeImage_DeInitialise || !FIL_FreeImage_Save ||
-      !FIL_FreeImage_Allocate || !FIL_FreeImage_GetColorsUsed || !FIL_FreeImage_GetHeight ||
-      !FIL_FreeImage_GetWidth || !FIL_FreeImage_Rescale)
-    result = false;
+#define FREEIMAGE_FOUND(name, exportName, result, parameters) &&FIL_FreeImage_##name
+  if (!(true FREEIMAGE_ENTRY_POINTS(FREEIMAGE_FOUND))) result = false;
+#undef FREEIMAGE_FOUND
   // An incomplete library stays loaded until the end; only the services stay off.
   if (result) FreeImageDLLLoaded = true;
   return result;
@@ -288,13 +270,18 @@ bool FreeImageLoadImage(const QString& FileName, std::unique_ptr<QImage>& PicBit
     const DecodedImage dib(FIL_FreeImage_Load(format, name.c_str(), flags));
     if (!dib.get()) return false;
 
-    const BITMAPINFOHEADER* header = FIL_FreeImage_GetInfoHeader(dib.get());
-    const BITMAPINFO* info = FIL_FreeImage_GetInfo(dib.get());
+    // Pictures beyond 8 bits a channel are shown through a standard copy.
+    const FREE_IMAGE_TYPE type = FIL_FreeImage_GetImageType ? FIL_FreeImage_GetImageType(dib.get()) : FIT_BITMAP;
+    const DecodedImage standard(type == FIT_BITMAP ? nullptr : StandardBitmap(dib.get(), type));
+    FIBITMAP* shown = type == FIT_BITMAP ? dib.get() : standard.get();
+
+    const BITMAPINFOHEADER* header = shown ? FIL_FreeImage_GetInfoHeader(shown) : nullptr;
+    const BITMAPINFO* info = shown ? FIL_FreeImage_GetInfo(shown) : nullptr;
 
     PicBitmap = std::make_unique<QImage>();
     // There are no window device contexts here: the decoded pixels go into the
     // bitmap directly. A DIB that cannot be shown leaves the bitmap empty.
-    const std::uint8_t* bits = FIL_FreeImage_GetBits(dib.get());
+    const std::uint8_t* bits = shown ? FIL_FreeImage_GetBits(shown) : nullptr;
     if (header && info) *PicBitmap = DeviceBitmap(*header, *info, bits);
     return true;
   } catch (...) {

@@ -20,22 +20,10 @@ class QWidget;
 
 namespace FreeImageLoader {
 
-// FreeImage's calling convention: standard call on Windows, the platform's C
-// convention elsewhere.
-#ifdef _WIN32
-#define FI_CALL __stdcall
-#else
-#define FI_CALL
-#endif
-
-// FreeImage's file-name functions take UTF-16 names on Windows (the "U"
-// exports); elsewhere those exports do nothing, and the 8-bit exports are used
-// with UTF-8 names.
-#ifdef _WIN32
-using FIFileName = const wchar_t*;
-#else
+// FreeImage's file-name functions take UTF-16 names only on Windows (the "U"
+// exports); here those exports do nothing, and the 8-bit exports are bound in
+// their place and handed UTF-8 names.
 using FIFileName = const char*;
-#endif
 
 // The decoded image: opaque, owned by FreeImage.
 struct FIBITMAP;
@@ -95,99 +83,76 @@ inline constexpr std::int32_t JPEG_ACCURATE = 2;
 // The size argument handed to FreeImage_GetFileType.
 inline constexpr std::int32_t FI_FILE_TYPE_SIZE = 16;
 
-using t_FreeImage_GetFileType = FREE_IMAGE_FORMAT(FI_CALL*)(FIFileName FileName, std::int32_t Size);
-using t_FreeImage_GetFIFFromFilename = FREE_IMAGE_FORMAT(FI_CALL*)(FIFileName FileName);
-using t_FreeImage_Load = FIBITMAP*(FI_CALL*)(FREE_IMAGE_FORMAT Fif, FIFileName FileName, std::int32_t Flags);
-using t_FreeImage_GetInfoHeader = BITMAPINFOHEADER*(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_GetInfo = BITMAPINFO*(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_GetBPP = std::uint32_t(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_GetBits = std::uint8_t*(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_Unload = void(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_Initialise = void(FI_CALL*)(FIBOOL LoadLocalPluginsOnly);
-using t_FreeImage_DeInitialise = void(FI_CALL*)();
-using t_FreeImage_Save = FIBOOL(FI_CALL*)(FREE_IMAGE_FORMAT Fif, FIBITMAP* Dib, FIFileName FileName,
-                                         std::int32_t Flags);
-using t_FreeImage_Allocate = FIBITMAP*(FI_CALL*)(std::int32_t Width, std::int32_t Height, std::int32_t Bpp,
-                                                 std::uint32_t RedMask, std::uint32_t GreenMask,
-                                                 std::uint32_t BlueMask);
-using t_FreeImage_GetColorsUsed = std::uint32_t(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_GetHeight = std::uint32_t(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_GetWidth = std::uint32_t(FI_CALL*)(FIBITMAP* Dib);
-using t_FreeImage_Rescale = FIBITMAP*(FI_CALL*)(FIBITMAP* Dib, std::int32_t DstWidth, std::int32_t DstHeight,
-                                                FREE_IMAGE_FILTER Filter);
-
 inline constexpr const char16_t* FIDLL = u"FreeImage.dll";
 
-// Export names, in the order they are resolved. A 32-bit Windows build uses
-// the decorated standard-call names, a 64-bit Windows build the plain "U"
-// names; elsewhere the 8-bit file-name exports stand in for the "U" ones.
-#if defined(_WIN32) && !defined(_WIN64)
-inline constexpr const char* NAME_FreeImage_GetFileType = "_FreeImage_GetFileTypeU@8";
-inline constexpr const char* NAME_FreeImage_GetFIFFromFilename = "_FreeImage_GetFIFFromFilenameU@4";
-inline constexpr const char* NAME_FreeImage_Load = "_FreeImage_LoadU@12";
-inline constexpr const char* NAME_FreeImage_GetInfoHeader = "_FreeImage_GetInfoHeader@4";
-inline constexpr const char* NAME_FreeImage_GetInfo = "_FreeImage_GetInfo@4";
-inline constexpr const char* NAME_FreeImage_GetBPP = "_FreeImage_GetBPP@4";
-inline constexpr const char* NAME_FreeImage_GetBits = "_FreeImage_GetBits@4";
-inline constexpr const char* NAME_FreeImage_Unload = "_FreeImage_Unload@4";
-inline constexpr const char* NAME_FreeImage_Initialise = "_FreeImage_Initialise@4";
-inline constexpr const char* NAME_FreeImage_DeInitialise = "_FreeImage_DeInitialise@0";
-inline constexpr const char* NAME_FreeImage_Save = "_FreeImage_SaveU@16";
-inline constexpr const char* NAME_FreeImage_Allocate = "_FreeImage_Allocate@24";
-inline constexpr const char* NAME_FreeImage_GetColorsUsed = "_FreeImage_GetColorsUsed@4";
-inline constexpr const char* NAME_FreeImage_GetHeight = "_FreeImage_GetHeight@4";
-inline constexpr const char* NAME_FreeImage_GetWidth = "_FreeImage_GetWidth@4";
-inline constexpr const char* NAME_FreeImage_Rescale = "_FreeImage_Rescale@16";
-#elif defined(_WIN32)
-inline constexpr const char* NAME_FreeImage_GetFileType = "FreeImage_GetFileTypeU";
-inline constexpr const char* NAME_FreeImage_GetFIFFromFilename = "FreeImage_GetFIFFromFilenameU";
-inline constexpr const char* NAME_FreeImage_Load = "FreeImage_LoadU";
-inline constexpr const char* NAME_FreeImage_Save = "FreeImage_SaveU";
-#else
-inline constexpr const char* NAME_FreeImage_GetFileType = "FreeImage_GetFileType";
-inline constexpr const char* NAME_FreeImage_GetFIFFromFilename = "FreeImage_GetFIFFromFilename";
-inline constexpr const char* NAME_FreeImage_Load = "FreeImage_Load";
-inline constexpr const char* NAME_FreeImage_Save = "FreeImage_Save";
-#endif
-#if !defined(_WIN32) || defined(_WIN64)
-inline constexpr const char* NAME_FreeImage_GetInfoHeader = "FreeImage_GetInfoHeader";
-inline constexpr const char* NAME_FreeImage_GetInfo = "FreeImage_GetInfo";
-inline constexpr const char* NAME_FreeImage_GetBPP = "FreeImage_GetBPP";
-inline constexpr const char* NAME_FreeImage_GetBits = "FreeImage_GetBits";
-inline constexpr const char* NAME_FreeImage_Unload = "FreeImage_Unload";
-inline constexpr const char* NAME_FreeImage_Initialise = "FreeImage_Initialise";
-inline constexpr const char* NAME_FreeImage_DeInitialise = "FreeImage_DeInitialise";
-inline constexpr const char* NAME_FreeImage_Allocate = "FreeImage_Allocate";
-inline constexpr const char* NAME_FreeImage_GetColorsUsed = "FreeImage_GetColorsUsed";
-inline constexpr const char* NAME_FreeImage_GetHeight = "FreeImage_GetHeight";
-inline constexpr const char* NAME_FreeImage_GetWidth = "FreeImage_GetWidth";
-inline constexpr const char* NAME_FreeImage_Rescale = "FreeImage_Rescale";
-#endif
+// FreeImage's image types (FREE_IMAGE_TYPE) that this unit names: standard
+// bitmaps of up to 8 bits a channel, and the types with 16-bit, 32-bit or
+// floating-point samples.
+using FREE_IMAGE_TYPE = std::int32_t;
+inline constexpr FREE_IMAGE_TYPE FIT_BITMAP = 1;
+inline constexpr FREE_IMAGE_TYPE FIT_UINT16 = 2;
+inline constexpr FREE_IMAGE_TYPE FIT_FLOAT = 6;
+inline constexpr FREE_IMAGE_TYPE FIT_RGB16 = 9;
+inline constexpr FREE_IMAGE_TYPE FIT_RGBA16 = 10;
+inline constexpr FREE_IMAGE_TYPE FIT_RGBF = 11;
+inline constexpr FREE_IMAGE_TYPE FIT_RGBAF = 12;
+
+// FreeImage's tone-mapping operators (FREE_IMAGE_TMO) that this unit uses.
+using FREE_IMAGE_TMO = std::int32_t;
+inline constexpr FREE_IMAGE_TMO FITMO_DRAGO03 = 0;
+
+// The sixteen entry points, in the order they are resolved: the variable's
+// name after "FIL_FreeImage_", the export's name, the result and the
+// parameters. A library counts as loaded only when it has every one of them.
+#define FREEIMAGE_ENTRY_POINTS(X)                                                                          \
+  X(GetFileType, "FreeImage_GetFileType", FREE_IMAGE_FORMAT, (FIFileName FileName, std::int32_t Size))    \
+  X(GetFIFFromFilename, "FreeImage_GetFIFFromFilename", FREE_IMAGE_FORMAT, (FIFileName FileName))         \
+  X(Load, "FreeImage_Load", FIBITMAP*, (FREE_IMAGE_FORMAT Fif, FIFileName FileName, std::int32_t Flags))  \
+  X(GetInfoHeader, "FreeImage_GetInfoHeader", BITMAPINFOHEADER*, (FIBITMAP * Dib))                        \
+  X(GetInfo, "FreeImage_GetInfo", BITMAPINFO*, (FIBITMAP * Dib))                                          \
+  X(GetBPP, "FreeImage_GetBPP", std::uint32_t, (FIBITMAP * Dib))                                          \
+  X(GetBits, "FreeImage_GetBits", std::uint8_t*, (FIBITMAP * Dib))                                        \
+  X(Unload, "FreeImage_Unload", void, (FIBITMAP * Dib))                                                   \
+  X(Initialise, "FreeImage_Initialise", void, (FIBOOL LoadLocalPluginsOnly))                              \
+  X(DeInitialise, "FreeImage_DeInitialise", void, ())                                                     \
+  X(Save, "FreeImage_Save", FIBOOL, (FREE_IMAGE_FORMAT Fif, FIBITMAP * Dib, FIFileName FileName, std::int32_t Flags)) \
+  X(Allocate, "FreeImage_Allocate", FIBITMAP*,                                                            \
+    (std::int32_t Width, std::int32_t Height, std::int32_t Bpp, std::uint32_t RedMask, std::uint32_t GreenMask, \
+     std::uint32_t BlueMask))                                                                             \
+  X(GetColorsUsed, "FreeImage_GetColorsUsed", std::uint32_t, (FIBITMAP * Dib))                            \
+  X(GetHeight, "FreeImage_GetHeight", std::uint32_t, (FIBITMAP * Dib))                                    \
+  X(GetWidth, "FreeImage_GetWidth", std::uint32_t, (FIBITMAP * Dib))                                      \
+  X(Rescale, "FreeImage_Rescale", FIBITMAP*,                                                              \
+    (FIBITMAP * Dib, std::int32_t DstWidth, std::int32_t DstHeight, FREE_IMAGE_FILTER Filter))
+
+// Entry points bound besides the sixteen, for previews of pictures with more
+// than 8 bits a channel or with floating-point samples. They do not count
+// towards the library being loaded: without them such pictures give an empty
+// preview.
+#define FREEIMAGE_PREVIEW_ENTRY_POINTS(X)                                                                  \
+  X(GetImageType, "FreeImage_GetImageType", FREE_IMAGE_TYPE, (FIBITMAP * Dib))                            \
+  X(ConvertTo8Bits, "FreeImage_ConvertTo8Bits", FIBITMAP*, (FIBITMAP * Dib))                              \
+  X(ConvertTo24Bits, "FreeImage_ConvertTo24Bits", FIBITMAP*, (FIBITMAP * Dib))                            \
+  X(ToneMapping, "FreeImage_ToneMapping", FIBITMAP*,                                                      \
+    (FIBITMAP * Dib, FREE_IMAGE_TMO Tmo, double FirstParam, double SecondParam))                          \
+  X(ConvertToStandardType, "FreeImage_ConvertToStandardType", FIBITMAP*, (FIBITMAP * Src, FIBOOL ScaleLinear))
+
+// For each entry point: its procedure type t_FreeImage_..., its export-name
+// constant NAME_FreeImage_... and its variable FIL_FreeImage_..., null until
+// resolved. The variables may only be called while FreeImageDLLLoaded is true.
+#define FREEIMAGE_DECLARE_ENTRY_POINT(name, exportName, result, parameters) \
+  using t_FreeImage_##name = result(*) parameters;                           \
+  inline constexpr const char* NAME_FreeImage_##name = exportName;           \
+  extern t_FreeImage_##name FIL_FreeImage_##name;
+FREEIMAGE_ENTRY_POINTS(FREEIMAGE_DECLARE_ENTRY_POINT)
+FREEIMAGE_PREVIEW_ENTRY_POINTS(FREEIMAGE_DECLARE_ENTRY_POINT)
+#undef FREEIMAGE_DECLARE_ENTRY_POINT
 
 // Set by the first successful load and kept from then on, also by the unload.
 extern PlatformLibrary::HMODULE FreeImageDLLHandle;
 // True only after a load that found all sixteen entry points, until the unload.
 // Every service checks it first.
 extern bool FreeImageDLLLoaded;
-
-// The entry points; null until resolved. They may only be called while
-// FreeImageDLLLoaded is true.
-extern t_FreeImage_GetFileType FIL_FreeImage_GetFileType;
-extern t_FreeImage_GetFIFFromFilename FIL_FreeImage_GetFIFFromFilename;
-extern t_FreeImage_Load FIL_FreeImage_Load;
-extern t_FreeImage_GetInfoHeader FIL_FreeImage_GetInfoHeader;
-extern t_FreeImage_GetInfo FIL_FreeImage_GetInfo;
-extern t_FreeImage_GetBPP FIL_FreeImage_GetBPP;
-extern t_FreeImage_GetBits FIL_FreeImage_GetBits;
-extern t_FreeImage_Unload FIL_FreeImage_Unload;
-extern t_FreeImage_Initialise FIL_FreeImage_Initialise;
-extern t_FreeImage_DeInitialise FIL_FreeImage_DeInitialise;
-extern t_FreeImage_Save FIL_FreeImage_Save;
-extern t_FreeImage_Allocate FIL_FreeImage_Allocate;
-extern t_FreeImage_GetColorsUsed FIL_FreeImage_GetColorsUsed;
-extern t_FreeImage_GetHeight FIL_FreeImage_GetHeight;
-extern t_FreeImage_GetWidth FIL_FreeImage_GetWidth;
-extern t_FreeImage_Rescale FIL_FreeImage_Rescale;
 
 // Loads the library (once: a held handle is kept) and resolves the sixteen
 // entry points; true when the library is loaded and all of them were found. A
@@ -207,9 +172,10 @@ std::int32_t FreeImageGetFileFormat(const QString& FileName);
 // Decodes the file into a new bitmap of the picture's width and height
 // (Format_RGB32, top row first, no alpha) stored in PicBitmap; true on success.
 // When the library is not loaded or FreeImage yields no image, PicBitmap is not
-// touched. A picture whose pixels cannot be put into a bitmap (FreeImage's
-// types with 16 bits per sample or floating-point samples) leaves an empty
-// bitmap there, and the result is still true. Handle, the window the bitmap is
+// touched. Pictures with 16-bit samples show their top 8 bits; floating-point
+// pictures are tone-mapped; FreeImage's other numeric types are scaled
+// linearly. A picture that cannot be put into a bitmap leaves an empty bitmap
+// there, and the result is still true. Handle, the window the bitmap is
 // meant for, is not used: this platform has no window device contexts. Never
 // throws; the caller owns whatever PicBitmap holds afterwards.
 bool FreeImageLoadImage(const QString& FileName, std::unique_ptr<QImage>& PicBitmap, QWidget* Handle);

@@ -7,11 +7,9 @@ namespace PexoraDefs {
 PlatformLibrary::HMODULE PexoraLibraryHandle = 0;
 bool PexoraLibraryLoaded = false;
 
-t_Pexora_CreateObject Pexora_CreateObject = nullptr;
-t_Pexora_FreeObject Pexora_FreeObject = nullptr;
-t_Pexora_Compare Pexora_Compare = nullptr;
-t_Pexora_FreeResult Pexora_FreeResult = nullptr;
-t_Pexora_CreateObjectFromBitmapHandle Pexora_CreateObjectFromBitmapHandle = nullptr;
+#define PEXORA_DEFINE_ENTRY_POINT(name, result, parameters) t_##name name = nullptr;
+PEXORA_ENTRY_POINTS(PEXORA_DEFINE_ENTRY_POINT)
+#undef PEXORA_DEFINE_ENTRY_POINT
 
 namespace {
 
@@ -28,11 +26,9 @@ void Resolve(T& entryPoint, const char16_t* name) {
 }
 
 void ForgetEntryPoints() {
-  Pexora_CreateObject = nullptr;
-  Pexora_FreeObject = nullptr;
-  Pexora_Compare = nullptr;
-  Pexora_FreeResult = nullptr;
-  Pexora_CreateObjectFromBitmapHandle = nullptr;
+#define PEXORA_FORGET(name, result, parameters) name = nullptr;
+  PEXORA_ENTRY_POINTS(PEXORA_FORGET)
+#undef PEXORA_FORGET
 }
 
 }  // namespace
@@ -41,14 +37,14 @@ bool InitPexoraLibrary() {
   PexoraLibraryHandle = PlatformLibrary::LoadLibraryW(PexoraLibraryName);
   bool result = PexoraLibraryHandle != 0;
   if (PexoraLibraryHandle != 0) {
-    Resolve(Pexora_CreateObject, NAME_Pexora_CreateObject);
-    Resolve(Pexora_FreeObject, NAME_Pexora_FreeObject);
-    Resolve(Pexora_Compare, NAME_Pexora_Compare);
-    Resolve(Pexora_FreeResult, NAME_Pexora_FreeResult);
-    Resolve(Pexora_CreateObjectFromBitmapHandle, NAME_Pexora_CreateObjectFromBitmapHandle);
+#define PEXORA_RESOLVE(name, result, parameters) Resolve(name, NAME_##name);
+    PEXORA_ENTRY_POINTS(PEXORA_RESOLVE)
+#undef PEXORA_RESOLVE
   }
-  if (!Pexora_CreateObject || !Pexora_FreeObject || !Pexora_Compare || !Pexora_FreeResult ||
-      !Pexora_CreateObjectFromBitmapHandle) {
+#define PEXORA_FOUND(name, result, parameters) &&name
+  const bool allFound = true PEXORA_ENTRY_POINTS(PEXORA_FOUND);
+#undef PEXORA_FOUND
+  if (!allFound) {
     if (PexoraLibraryHandle != 0) {
       PlatformLibrary::FreeLibrary(PexoraLibraryHandle);
       PexoraLibraryHandle = 0;

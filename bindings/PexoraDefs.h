@@ -11,34 +11,30 @@
 
 namespace PexoraDefs {
 
-using t_Pexora_CreateObject = int32_t(PX_CALL*)(TPXObject* Object, TPXCreateObjectParameters Parameters);
-using t_Pexora_FreeObject = int32_t(PX_CALL*)(TPXObject* Object);
-using t_Pexora_Compare = int32_t(PX_CALL*)(TPXObject SearchIn, TPXObject SearchFor,
-                                           TPXProcessParameters Parameters, TPXResult* Result,
-                                           void* Reserved);
-using t_Pexora_FreeResult = TPXBool32(PX_CALL*)(TPXResult* Result);
-using t_Pexora_CreateObjectFromBitmapHandle = int32_t(PX_CALL*)(TPXObject* Object,
-                                                                TPXCreateObjectParameters Parameters);
-
 inline constexpr const char16_t* PexoraLibraryName = u"Pexora.dll";
 
-inline constexpr const char16_t* NAME_Pexora_CreateObject = u"Pexora_CreateObject";
-inline constexpr const char16_t* NAME_Pexora_FreeObject = u"Pexora_FreeObject";
-inline constexpr const char16_t* NAME_Pexora_Compare = u"Pexora_Compare";
-inline constexpr const char16_t* NAME_Pexora_FreeResult = u"Pexora_FreeResult";
-inline constexpr const char16_t* NAME_Pexora_CreateObjectFromBitmapHandle =
-    u"Pexora_CreateObjectFromBitmapHandle";
+// The five entry points, in the order they are resolved: the name of the
+// variable and of the export, the result and the parameters.
+#define PEXORA_ENTRY_POINTS(X)                                                                                   \
+  X(Pexora_CreateObject, int32_t, (TPXObject * Object, TPXCreateObjectParameters Parameters))                   \
+  X(Pexora_FreeObject, int32_t, (TPXObject * Object))                                                            \
+  X(Pexora_Compare, int32_t,                                                                                     \
+    (TPXObject SearchIn, TPXObject SearchFor, TPXProcessParameters Parameters, TPXResult * Result, void* Reserved)) \
+  X(Pexora_FreeResult, TPXBool32, (TPXResult * Result))                                                          \
+  X(Pexora_CreateObjectFromBitmapHandle, int32_t, (TPXObject * Object, TPXCreateObjectParameters Parameters))
+
+// For each entry point: its procedure type t_..., its export-name constant
+// NAME_... and its variable, null while the library is not bound. The
+// variables may only be called while PexoraLibraryLoaded is true.
+#define PEXORA_DECLARE_ENTRY_POINT(name, result, parameters) \
+  using t_##name = result(PX_CALL*) parameters;               \
+  inline constexpr const char16_t* NAME_##name = u"" #name;   \
+  extern t_##name name;
+PEXORA_ENTRY_POINTS(PEXORA_DECLARE_ENTRY_POINT)
+#undef PEXORA_DECLARE_ENTRY_POINT
 
 extern PlatformLibrary::HMODULE PexoraLibraryHandle;
 extern bool PexoraLibraryLoaded;
-
-// The entry points; null while the library is not bound. They may only be
-// called while PexoraLibraryLoaded is true.
-extern t_Pexora_CreateObject Pexora_CreateObject;
-extern t_Pexora_FreeObject Pexora_FreeObject;
-extern t_Pexora_Compare Pexora_Compare;
-extern t_Pexora_FreeResult Pexora_FreeResult;
-extern t_Pexora_CreateObjectFromBitmapHandle Pexora_CreateObjectFromBitmapHandle;
 
 // Loads the library and resolves all five entry points; true when every one was
 // found. A library that lacks one is unloaded at once.

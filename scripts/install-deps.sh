@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl1-mesa-dev
   libfreeimage-dev libfreeimage3 libhwy-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool xclip x11-apps imagemagick
+  xvfb xdotool xclip x11-apps x11-utils imagemagick openbox wmctrl
   fonts-dejavu-core fonts-liberation2
 )
 missing=()

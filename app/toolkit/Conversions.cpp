@@ -120,6 +120,13 @@ T StrToFloat(const QString& text) {
 }
 
 template <typename T>
+T StrToDoubleRangeFloat(const QString& text) {
+  const T value = StrToFloat<T>(text);
+  if (std::fabs(value) > static_cast<T>(std::numeric_limits<double>::max())) NotAFloat(text);
+  return value;
+}
+
+template <typename T>
 QString FloatToStr(T value) {
   char buffer[64];
   if constexpr (std::is_same_v<T, long double>)
@@ -141,6 +148,8 @@ std::int32_t TruncToInt32(T value) {
 
 template double StrToFloat<double>(const QString&);
 template long double StrToFloat<long double>(const QString&);
+template double StrToDoubleRangeFloat<double>(const QString&);
+template long double StrToDoubleRangeFloat<long double>(const QString&);
 template QString FloatToStr<double>(double);
 template QString FloatToStr<long double>(long double);
 template std::int32_t TruncToInt32<double>(double);

@@ -23,6 +23,11 @@ std::int32_t StrToInt(const QString& text);
 template <typename T>
 T StrToFloat(const QString& text);
 
+// As StrToFloat, and the value must also lie within the range of a double,
+// however far T reaches: the window hands its numbers on as doubles.
+template <typename T>
+T StrToDoubleRangeFloat(const QString& text);
+
 // The general number format with at most 15 significant digits, with the
 // decimal separator of FormatSettings.
 template <typename T>

@@ -5,6 +5,15 @@
 
 #include <QFocusEvent>
 
+#include <limits>
+
+TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {
+  // The toolkit cuts every edit at 32767 characters unless told otherwise.
+  setMaxLength(std::numeric_limits<int>::max());
+}
+
+TEdit::TEdit(const QString& text, QWidget* parent) : TEdit(parent) { setText(text); }
+
 void TEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   switch (event->reason()) {

@@ -1,6 +1,7 @@
 // A single-line edit with an exit event: OnExit runs each time the focus moves
 // from the edit to another control of the same window (Tab, Backtab, a mouse
-// click), not when the window merely loses activation.
+// click), not when the window merely loses activation. Its text has no length
+// limit.
 #pragma once
 
 #include <QLineEdit>
@@ -9,7 +10,8 @@
 
 class TEdit : public QLineEdit {
  public:
-  using QLineEdit::QLineEdit;
+  explicit TEdit(QWidget* parent);
+  TEdit(const QString& text, QWidget* parent);
   std::function<void()> OnExit;
 
  protected:

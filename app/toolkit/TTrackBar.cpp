@@ -3,6 +3,7 @@
 #include "ErrorBox.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 TTrackBar::TTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setTickPosition(QSlider::TicksBelow);
@@ -15,7 +16,20 @@ void TTrackBar::Changed() {
   if (OnChange) ErrorBox::Guarded(OnChange);
 }
 
+void TTrackBar::mousePressEvent(QMouseEvent* event) {
+  // The toolkit's style moves the thumb straight to a middle-button click.
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();
+    return;
+  }
+  QSlider::mousePressEvent(event);
+}
+
 void TTrackBar::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();
+    return;
+  }
   QSlider::mouseReleaseEvent(event);
   Changed();
 }

@@ -2,7 +2,8 @@
 // OnChange runs on every change of the position, and at the end of each user
 // interaction (mouse release, release of a navigation key) even when the
 // position stayed the same. Setting the position to the value it already has
-// does not run it.
+// does not run it. Only the left mouse button works the slider: the other
+// buttons neither move it nor end an interaction.
 #pragma once
 
 #include <QSlider>
@@ -19,6 +20,7 @@ class TTrackBar : public QSlider {
   void SetPosition(int position) { setValue(position); }
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
 

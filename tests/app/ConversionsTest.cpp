@@ -80,6 +80,16 @@ TEST(StrToFloat, ExtendedPrecisionReachesFurther) {
   EXPECT_EQ(Float<long double>("1e5000"), std::nullopt);
 }
 
+TEST(StrToDoubleRangeFloat, RefusesWhatDoesNotFitADoubleInEitherPrecision) {
+  for (const char* text : {"1e400", "-1e309", "1.8e308"}) {
+    EXPECT_THROW(StrToDoubleRangeFloat<double>(QString::fromLatin1(text)), EConvertError) << text;
+    EXPECT_THROW(StrToDoubleRangeFloat<long double>(QString::fromLatin1(text)), EConvertError) << text;
+  }
+  EXPECT_EQ(StrToDoubleRangeFloat<long double>(QStringLiteral("-1.7e308")), -1.7e308L);
+  EXPECT_EQ(StrToDoubleRangeFloat<long double>(QStringLiteral("0.29")), 0.29L);
+  EXPECT_EQ(StrToDoubleRangeFloat<double>(QStringLiteral("0.29")), 0.29);
+}
+
 TEST(StrToFloat, NamesTheTextInSingleQuotes) {
   try {
     StrToFloat<double>(QString());

@@ -9,6 +9,7 @@
 #include "toolkit/TTrackBar.h"
 
 #include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QComboBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +21,8 @@
 namespace {
 
 using Unit1::TForm1;
+
+bool IsRed(const QImage& image, int x, int y) { return image.pixelColor(x, y) == QColor(255, 0, 0); }
 
 class WithRecordingLibrary : public ::testing::TestWithParam<ProgramCase> {
  protected:
@@ -154,6 +157,19 @@ TEST_P(WithRecordingLibrary, AnUnconvertibleToleranceEndsCompareBeforeTheLibrary
   EXPECT_EQ(Calls(), std::vector<std::string>{"Pexora_Compare"});
 }
 
+TEST_P(WithRecordingLibrary, AnAhslValueBeyondADoubleEndsCompareInEveryProgram) {
+  TForm1& f = *w.form;
+  f.RadioButton2->setChecked(true);
+  for (const char* text : {"1e400", "-1E+309"}) {
+    f.Edit10->setText(QString::fromLatin1(text));
+    f.Button6->click();
+    EXPECT_TRUE(Calls().empty()) << text;
+    EXPECT_EQ(w.answerer->boxes.back().text,
+              QStringLiteral("'%1' is not a valid floating point value.").arg(QString::fromLatin1(text)));
+  }
+  EXPECT_EQ(w.LogLines().size(), 2);
+}
+
 TEST_P(WithRecordingLibrary, CompareBeforeCreateHandsOverZeroRecords) {
   state->script.compareCode = PX_ERROR_OBJECT;
   w.form->Button6Click(nullptr);
@@ -266,6 +282,31 @@ TEST_P(WithRecordingLibrary, CreateHandsOverTheNamesAndTheProgramsParameters) {
   EXPECT_EQ(QString::fromUtf16(Unit1::PXObjectSearchIn.FileName), inFile);
 }
 
+TEST_P(WithRecordingLibrary, ASixteenBitPictureIsPreviewedAndOutlinedAtItsOwnSize) {
+  TForm1& f = *w.form;
+  QImage grey(40, 30, QImage::Format_Grayscale16);
+  for (int y = 0; y < 30; ++y) {
+    auto* line = reinterpret_cast<quint16*>(grey.scanLine(y));
+    for (int x = 0; x < 40; ++x) line[x] = static_cast<quint16>(0x1234 + 1500 * x);
+  }
+  const QString file = dir.filePath(QStringLiteral("grey16.png"));
+  ASSERT_TRUE(grey.save(file, "PNG"));
+  f.Edit1->setText(file);
+  f.Button4Click(nullptr);
+  ASSERT_EQ(f.Image1->Picture().size(), QSize(40, 30));
+  EXPECT_EQ(f.Image1->Picture().pixel(0, 0), qRgb(0x12, 0x12, 0x12));
+  EXPECT_EQ(f.Image1->Picture().pixel(20, 10), qRgb((0x1234 + 1500 * 20) >> 8, (0x1234 + 1500 * 20) >> 8,
+                                                    (0x1234 + 1500 * 20) >> 8));
+  state->script.success = -1;
+  state->script.matchCount = 1;
+  state->script.matches[0] = {{0, 0}, {10, 10}, 0, 100.0};
+  f.Button6Click(nullptr);
+  ASSERT_EQ(f.Image1->Picture().size(), QSize(40, 30));
+  EXPECT_TRUE(IsRed(f.Image1->Picture(), 5, 0));
+  // The whole-picture outline of seekfiltered runs along the picture's edges.
+  EXPECT_EQ(IsRed(f.Image1->Picture(), 39, 20), v.OutlineIsWholePicture);
+}
+
 TEST_P(WithRecordingLibrary, HandlesPrintInUpperCaseHexOfAtLeastEightDigits) {
   const std::pair<std::uintptr_t, const char*> cases[] = {
       {0x1, "$00000001"}, {0xABCDEF12, "$ABCDEF12"}, {0x123456789A, "$123456789A"}};
@@ -311,8 +352,6 @@ TEST_P(WithRecordingLibrary, FreeObjectLogsTheNameOfCreateTimeAndNeverReleasesAB
   EXPECT_FALSE(f.Image1->Picture().isNull());
 }
 
-bool IsRed(const QImage& image, int x, int y) { return image.pixelColor(x, y) == QColor(255, 0, 0); }
-
 TEST_P(WithRecordingLibrary, MatchesAreOutlinedOnTheSearchInPictureAndAccumulate) {
   TForm1& f = *w.form;
   state->script.success = -1;
@@ -357,6 +396,31 @@ TEST_P(WithRecordingLibrary, OutlinesUseThePicturesOwnPixels) {
   } else {
     EXPECT_FALSE(IsRed(picture, 20, 15));
   }
+}
+
+TEST_P(WithRecordingLibrary, EachMatchIsLoggedBeforeItsOutlineIsDrawn) {
+  TForm1& f = *w.form;
+  state->script.success = -1;
+  state->script.matchCount = 3;
+  const QPoint places[3] = {{20, 20}, {120, 40}, {60, 150}};
+  for (int i = 0; i < 3; ++i) state->script.matches[i] = {{places[i].x(), places[i].y()}, {30, 30}, i, 100.0};
+  // What the search-in picture shows each time a line reaches the log: for
+  // each match, whether its outline's top-left corner is red.
+  QStringList seen;
+  QObject::connect(f.Memo1, &QPlainTextEdit::textChanged, f.Memo1, [&] {
+    const QImage& picture = f.Image1->Picture();
+    QString drawn;
+    for (const QPoint& p : places)
+      drawn += !picture.isNull() && picture.pixelColor(p) == QColor(255, 0, 0) ? u'x' : u'.';
+    seen << w.LogLines().back().section(u':', 0, 0) + u' ' + drawn;
+  });
+  f.Button6Click(nullptr);
+  QStringList expected;
+  if (v.LogsProcessingNotice) expected << QStringLiteral("Processing... please wait, this can take a while... ...");
+  expected << QStringLiteral("Successful search, match count ...") << QStringLiteral("Found at position ...")
+           << QStringLiteral("Found at position x..") << QStringLiteral("Found at position xx.")
+           << QStringLiteral("Processing time xxx");
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_P(WithRecordingLibrary, ThousandsOfMatchesAreLoggedAndDrawn) {

@@ -1,6 +1,7 @@
 // The main window as each program opens it: log, information box, defaults,
 // tab order, anchors, Exit and the file choosers.
 #include "WindowFixture.h"
+#include "toolkit/SingleBorderFrame.h"
 #include "toolkit/TEdit.h"
 #include "toolkit/TImage.h"
 #include "toolkit/TTrackBar.h"
@@ -95,6 +96,25 @@ TEST_P(Startup, ControlsShowTheirDefaults) {
   }
 }
 
+TEST_P(Startup, EditsHaveNoLengthLimit) {
+  w.Open(v);
+  w.ShowActive();
+  Unit1::TForm1& f = *w.form;
+  // Beyond the toolkit's default cut at 32767 characters, set and typed.
+  const QString longText(40000, u'7');
+  int n = 0;
+  for (TEdit* e : {f.Edit1, f.Edit2, f.Edit3, f.Edit4, f.Edit5, f.Edit6, f.Edit7, f.Edit8, f.Edit9, f.Edit10}) {
+    SCOPED_TRACE(++n);
+    e->setText(longText);
+    EXPECT_EQ(e->text().size(), 40000);
+    e->setFocus(Qt::OtherFocusReason);
+    e->end(false);
+    QTest::keyClicks(e, QStringLiteral("12"));
+    EXPECT_EQ(e->text().size(), 40002);
+    EXPECT_TRUE(e->text().endsWith(QStringLiteral("12")));
+  }
+}
+
 TEST_P(Startup, TabGoesThroughTheControlsInLayoutOrder) {
   w.Open(v);
   Unit1::TForm1& f = *w.form;
@@ -142,6 +162,26 @@ TEST_P(Startup, MaximisingMovesAndWidensOnlyTheAnchoredControls) {
   EXPECT_EQ(f.Button1->geometry(), QRect(570, 666, 75, 25));
 }
 
+TEST_P(Startup, ADraggedSizeIsPutBackWhileMaximisedSizesStay) {
+  w.Open(v);
+  w.ShowActive();
+  Unit1::TForm1& f = *w.form;
+  // What a window manager does while the user drags the frame's corner.
+  f.resize(800, 760);
+  QTRY_COMPARE_WITH_TIMEOUT(f.size(), QSize(653, 695), 2000);
+  EXPECT_EQ(f.Edit1->geometry(), QRect(162, 25, 433, 21));
+  f.showMaximized();
+  QTRY_VERIFY_WITH_TIMEOUT(f.isMaximized(), 2000);
+  const QSize maximised = QGuiApplication::primaryScreen()->availableGeometry().size();
+  QTRY_COMPARE_WITH_TIMEOUT(f.size(), maximised, 2000);
+  QTest::qWait(400);
+  EXPECT_EQ(f.size(), maximised);
+  EXPECT_EQ(f.Button1->geometry(), QRect(570 + maximised.width() - 653, 666 + maximised.height() - 695, 75, 25));
+  f.showNormal();
+  QTRY_COMPARE_WITH_TIMEOUT(f.size(), QSize(653, 695), 2000);
+  EXPECT_EQ(f.Button1->geometry(), QRect(570, 666, 75, 25));
+}
+
 TEST_P(Startup, ExitClosesTheWindow) {
   w.Open(v);
   w.ShowActive();
@@ -170,6 +210,27 @@ TEST_P(Startup, FileChoosersShareOneDialogThatRemembersTheLastName) {
   EXPECT_EQ(w.form->Edit2->text(), v.Edit2Text);
   ASSERT_EQ(w.answerer->offeredFileNames.size(), 3u);
   EXPECT_EQ(QFileInfo(w.answerer->offeredFileNames[2]).fileName(), QStringLiteral("picked.png"));
+}
+
+TEST(CentredPosition, CentresTheFrameButNotBeyondTheDesktopsEdges) {
+  struct Case {
+    QRect screen, desktop;
+    QSize frame;
+    QPoint topLeft;
+  };
+  const Case cases[] = {
+      {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}, {653, 695}, {313, 164}},
+      // A frame of a window manager: its own size counts, not the client's.
+      {{0, 0, 1280, 1024}, {0, 0, 1280, 1024}, {655, 720}, {312, 152}},
+      // Odd room left over: integer division.
+      {{0, 0, 1281, 1025}, {0, 0, 1281, 1025}, {654, 696}, {313, 164}},
+      // A panel along the top: the desktop starts below it.
+      {{0, 0, 1280, 1024}, {0, 200, 1280, 824}, {655, 720}, {312, 200}},
+      // Larger than the screen: at the desktop's left and top edges.
+      {{0, 0, 640, 480}, {0, 0, 640, 480}, {655, 720}, {0, 0}},
+      {{0, 0, 640, 480}, {40, 30, 600, 450}, {655, 720}, {40, 30}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CentredPosition(c.screen, c.desktop, c.frame), c.topLeft);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Startup, ::testing::ValuesIn(kPrograms), ProgramName);

@@ -4,7 +4,9 @@
 #include "toolkit/TEdit.h"
 #include "toolkit/TTrackBar.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -60,9 +62,14 @@ const EditCase kEditCases[] = {
      "'' is not a valid floating point value."},
     {"CommaInAPointLocaleIsReported", kAll, &TForm1::Edit7, &TForm1::TrackBar5, 50, "0,3", 50, "0,3",
      "'0,3' is not a valid floating point value."},
-    {"BeyondDoubleIsReportedInDouble", kDouble, &TForm1::Edit7, &TForm1::TrackBar5, 50, "1e400", 50, "1e400",
+    // A value that does not fit a double is refused also where the text is
+    // read in extended precision, as Compare refuses it.
+    {"BeyondDoubleIsReported", kAll, &TForm1::Edit7, &TForm1::TrackBar5, 50, "1e400", 50, "1e400",
      "'1e400' is not a valid floating point value."},
-    {"BeyondDoubleFitsExtended", kBasic, &TForm1::Edit7, &TForm1::TrackBar5, 50, "1e400", 100, "1", nullptr},
+    {"BeyondDoubleNegativeIsReported", kAll, &TForm1::Edit8, &TForm1::TrackBar7, 50, "-2e308", 50, "-2e308",
+     "'-2e308' is not a valid floating point value."},
+    {"LargestDoubleStopsAtTheEnd", kAll, &TForm1::Edit8, &TForm1::TrackBar7, 50, "1.7e308", 100, "1", nullptr},
+    {"BelowTheSmallestDoubleIsZero", kAll, &TForm1::Edit8, &TForm1::TrackBar7, 50, "1e-400", 0, "0", nullptr},
 };
 
 struct Combination {
@@ -154,22 +161,52 @@ TEST_P(ToleranceSlider, SettingTheSamePositionLeavesTheEditAlone) {
   EXPECT_EQ(f.Edit3->text(), QStringLiteral("015"));
 }
 
+// Where the slider's thumb is drawn now.
+QRect Thumb(TTrackBar* slider) {
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.orientation = Qt::Horizontal;
+  option.minimum = slider->minimum();
+  option.maximum = slider->maximum();
+  option.sliderPosition = option.sliderValue = slider->value();
+  option.tickPosition = slider->tickPosition();
+  return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+}
+
 TEST_P(ToleranceSlider, AClickOnTheThumbThatDoesNotMoveItRewritesTheEdit) {
   w.Open(GetParam().variant());
   w.ShowActive();
   TForm1& f = *w.form;
   f.Edit3->setText(QStringLiteral("015"));
-  QStyleOptionSlider option;
-  option.initFrom(f.TrackBar1);
-  option.orientation = Qt::Horizontal;
-  option.minimum = f.TrackBar1->minimum();
-  option.maximum = f.TrackBar1->maximum();
-  option.sliderPosition = option.sliderValue = f.TrackBar1->value();
-  option.tickPosition = f.TrackBar1->tickPosition();
-  const QRect thumb = f.TrackBar1->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, f.TrackBar1);
+  const QRect thumb = Thumb(f.TrackBar1);
   QTest::mouseClick(f.TrackBar1, Qt::LeftButton, {}, thumb.center());
   EXPECT_EQ(f.TrackBar1->Position(), 15);
   EXPECT_EQ(f.Edit3->text(), QStringLiteral("15"));
+}
+
+TEST_P(ToleranceSlider, OtherMouseButtonsNeitherMoveTheSliderNorRewriteTheEdit) {
+  w.Open(GetParam().variant());
+  w.ShowActive();
+  TForm1& f = *w.form;
+  f.Edit3->setText(QStringLiteral("015"));
+  const QPoint farRight(f.TrackBar1->width() - 3, Thumb(f.TrackBar1).center().y());
+  for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+    SCOPED_TRACE(button);
+    QTest::mouseClick(f.TrackBar1, button, {}, Thumb(f.TrackBar1).center());
+    QTest::mouseClick(f.TrackBar1, button, {}, farRight);
+    // A drag with the button held.
+    QTest::mousePress(f.TrackBar1, button, {}, Thumb(f.TrackBar1).center());
+    QMouseEvent move(QEvent::MouseMove, QPointF(farRight), f.TrackBar1->mapToGlobal(QPointF(farRight)), Qt::NoButton,
+                     button, Qt::NoModifier);
+    QApplication::sendEvent(f.TrackBar1, &move);
+    QTest::mouseRelease(f.TrackBar1, button, {}, farRight);
+    EXPECT_EQ(f.TrackBar1->Position(), 15);
+    EXPECT_EQ(f.Edit3->text(), QStringLiteral("015"));
+  }
+  // The left button still pages towards the click.
+  QTest::mouseClick(f.TrackBar1, Qt::LeftButton, {}, farRight);
+  EXPECT_GT(f.TrackBar1->Position(), 15);
+  EXPECT_EQ(f.Edit3->text(), QString::number(f.TrackBar1->Position()));
 }
 
 TEST_P(ToleranceSlider, AKeyAtTheEndOfTheRangeRewritesTheEdit) {

@@ -196,39 +196,82 @@ TEST_F(RealFreeImage, DecodesAJpegCloseToItsColours) {
 
 // ---- pictures beyond standard bitmaps ----
 
-struct SpecialCase {
+// The test pictures hold byte 40 * row + 7 * i at byte i of each row, rows
+// counted from the bottom; 16-bit samples are little-endian, so the top 8 bits
+// of sample k are byte 2k + 1.
+int TopByte(int rowFromBottom, int sample) { return 40 * rowFromBottom + 7 * (2 * sample + 1); }
+
+// Writes the 3 x 2 test picture of the kind and decodes it into bitmap.
+void DecodeSpecial(const QString& path, TP::Special kind, std::unique_ptr<QImage>& bitmap) {
+  ASSERT_TRUE(TP::WriteSpecial(path, kind));
+  ASSERT_TRUE(FIL::FreeImageLoadImage(path, bitmap, nullptr));
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_EQ(bitmap->size(), QSize(3, 2));
+}
+
+struct SixteenBitCase {
   const char* label;
   TP::Special kind;
   const char* fileName;
-  bool empty;  // no device bitmap shows it
+  int samplesPerPixel;  // 1 grey, 3 RGB, 4 RGBA (alpha dropped)
 };
 
-class DecodesSpecialType : public RealFreeImage, public ::testing::WithParamInterface<SpecialCase> {};
+std::ostream& operator<<(std::ostream& os, const SixteenBitCase& c) { return os << c.label; }
 
-TEST_P(DecodesSpecialType, GivesAnEmptyBitmapOrOneOfThePicturesSize) {
-  const SpecialCase& c = GetParam();
-  const QString path = Path(QString::fromUtf8(c.fileName));
-  ASSERT_TRUE(TP::WriteSpecial(path, c.kind));
+class DecodesSixteenBitSamples : public RealFreeImage, public ::testing::WithParamInterface<SixteenBitCase> {};
+
+TEST_P(DecodesSixteenBitSamples, ShowsTheTopEightBitsOfEverySample) {
+  const SixteenBitCase& c = GetParam();
   std::unique_ptr<QImage> bitmap;
-  // FreeImage decodes it, so the result is true whether or not it can be shown.
-  ASSERT_TRUE(FIL::FreeImageLoadImage(path, bitmap, nullptr));
-  ASSERT_NE(bitmap, nullptr);
-  if (c.empty) {
-    EXPECT_TRUE(bitmap->isNull());
-  } else {
-    EXPECT_EQ(bitmap->size(), QSize(3, 2));
-  }
+  ASSERT_NO_FATAL_FAILURE(DecodeSpecial(Path(QString::fromUtf8(c.fileName)), c.kind, bitmap));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      const int row = 1 - y;
+      const int first = x * c.samplesPerPixel;
+      const QRgb want = c.samplesPerPixel == 1
+                            ? qRgb(TopByte(row, first), TopByte(row, first), TopByte(row, first))
+                            : qRgb(TopByte(row, first), TopByte(row, first + 1), TopByte(row, first + 2));
+      EXPECT_EQ(bitmap->pixel(x, y), want) << "pixel " << x << "," << y;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    RealFreeImage, DecodesSpecialType,
-    ::testing::Values(SpecialCase{"Grey16Png", TP::Special::Grey16Png, "grey16.png", true},
-                      SpecialCase{"Rgb16Png", TP::Special::Rgb16Png, "rgb16.png", true},
-                      SpecialCase{"Rgba16Png", TP::Special::Rgba16Png, "rgba16.png", true},
-                      SpecialCase{"RgbFloatPfm", TP::Special::RgbFloatPfm, "rgbf.pfm", true},
-                      // 32 bits a sample, in the shape of a 32-bit bitmap: shown as one.
-                      SpecialCase{"FloatPfm", TP::Special::FloatPfm, "float.pfm", false}),
-    [](const ::testing::TestParamInfo<SpecialCase>& info) { return std::string(info.param.label); });
+    RealFreeImage, DecodesSixteenBitSamples,
+    ::testing::Values(SixteenBitCase{"Grey16Png", TP::Special::Grey16Png, "grey16.png", 1},
+                      SixteenBitCase{"Rgb16Png", TP::Special::Rgb16Png, "rgb16.png", 3},
+                      SixteenBitCase{"Rgba16Png", TP::Special::Rgba16Png, "rgba16.png", 4}),
+    [](const ::testing::TestParamInfo<SixteenBitCase>& info) { return std::string(info.param.label); });
+
+struct FloatCase {
+  const char* label;
+  TP::Special kind;
+  const char* fileName;
+};
+
+std::ostream& operator<<(std::ostream& os, const FloatCase& c) { return os << c.label; }
+
+class DecodesFloatingPointSamples : public RealFreeImage, public ::testing::WithParamInterface<FloatCase> {};
+
+// The samples rise from left to right and from the top row to the bottom one;
+// the tone-mapped picture keeps that order of brightness.
+TEST_P(DecodesFloatingPointSamples, ShowsThePictureTonedToEightBits) {
+  const FloatCase& c = GetParam();
+  std::unique_ptr<QImage> bitmap;
+  ASSERT_NO_FATAL_FAILURE(DecodeSpecial(Path(QString::fromUtf8(c.fileName)), c.kind, bitmap));
+  auto brightness = [&](int x, int y) {
+    const QRgb p = bitmap->pixel(x, y);
+    return qRed(p) + qGreen(p) + qBlue(p);
+  };
+  for (int y = 0; y < 2; ++y)
+    for (int x = 1; x < 3; ++x) EXPECT_GT(brightness(x, y), brightness(x - 1, y)) << "pixel " << x << "," << y;
+  for (int x = 0; x < 3; ++x) EXPECT_GT(brightness(x, 0), brightness(x, 1)) << "column " << x;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealFreeImage, DecodesFloatingPointSamples,
+    ::testing::Values(FloatCase{"FloatPfm", TP::Special::FloatPfm, "float.pfm"},
+                      FloatCase{"RgbFloatPfm", TP::Special::RgbFloatPfm, "rgbf.pfm"}),
+    [](const ::testing::TestParamInfo<FloatCase>& info) { return std::string(info.param.label); });
 
 // ---- format detection and files that do not decode ----
 

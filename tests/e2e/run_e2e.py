@@ -10,6 +10,10 @@ Scenarios:
   progress  run the program with a stand-in library that stalls inside Compare
             after reporting 50 %, and check on a screenshot taken during the
             call that the progress bar has been painted half full.
+  frame     under a window manager (openbox): the window's frame starts
+            centred on the screen, a drag on its corner does not change its
+            size, maximising widens it and moves Exit to the bottom-right
+            corner, where a click on it ends the program.
   screenshot  like search, and keep the screenshots of the window before and
             after Compare (for the README).
 """
@@ -44,12 +48,16 @@ def check(condition, message):
         raise Failure(message)
 
 
+SCREEN = (1280, 1024)
+CLIENT = (653, 695)
+
+
 class Session:
     def __init__(self, workdir):
         self.workdir = workdir
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % SCREEN, "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as f:
@@ -58,6 +66,19 @@ class Session:
         self.env = dict(os.environ, DISPLAY=":" + number, QT_QPA_PLATFORM="xcb")
         self.env.pop("WAYLAND_DISPLAY", None)
         self.program = None
+        self.manager = None
+
+    def start_manager(self, window_manager):
+        self.manager = subprocess.Popen([window_manager], env=self.env,
+                                        stdout=open(os.path.join(self.workdir, "manager.log"), "w"),
+                                        stderr=subprocess.STDOUT)
+        deadline = time.time() + TIMEOUT
+        # A running manager names itself on the root window.
+        while "_NET_SUPPORTING_WM_CHECK(WINDOW)" not in self.run("xprop", "-root", check_rc=False):
+            if time.time() > deadline or self.manager.poll() is not None:
+                raise Failure(f"{window_manager} did not start: " +
+                              open(os.path.join(self.workdir, "manager.log")).read())
+            time.sleep(0.1)
 
     def run(self, *args, check_rc=True):
         r = subprocess.run(list(args), env=self.env, capture_output=True, text=True)
@@ -96,9 +117,11 @@ class Session:
         raise Failure("the message box did not close")
 
     def geometry(self, window):
-        out = self.run("xdotool", "getwindowgeometry", "--shell", window)
-        values = dict(line.split("=", 1) for line in out.split())
-        return int(values["X"]), int(values["Y"])
+        # xwininfo's absolute place; xdotool counts a manager's frame twice.
+        out = self.run("xwininfo", "-id", window)
+        x = re.search(r"Absolute upper-left X:\s*(-?\d+)", out)
+        y = re.search(r"Absolute upper-left Y:\s*(-?\d+)", out)
+        return int(x.group(1)), int(y.group(1))
 
     def click(self, x, y):
         self.run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "1")
@@ -117,10 +140,34 @@ class Session:
         m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
         return tuple(int(v) for v in m.groups())
 
+    def client_size(self, window):
+        out = self.run("xdotool", "getwindowgeometry", "--shell", window)
+        values = dict(line.split("=", 1) for line in out.split())
+        return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def frame(self, window):
+        """The frame's left, top, width and height, from the manager's frame extents."""
+        out = self.run("xprop", "-id", window, "_NET_FRAME_EXTENTS")
+        m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
+        check(m, f"the window manager gave no frame extents: {out.strip()}")
+        left, right, top, bottom = (int(v) for v in m.groups())
+        x, y = self.geometry(window)
+        w, h = self.client_size(window)
+        return x - left, y - top, w + left + right, h + top + bottom
+
+    def wait_for(self, predicate, what, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if predicate():
+                return
+            time.sleep(0.2)
+        raise Failure(what)
+
     def stop(self):
-        if self.program and self.program.poll() is None:
-            self.program.kill()
-            self.program.wait()
+        for process in (self.program, self.manager):
+            if process and process.poll() is None:
+                process.kill()
+                process.wait()
         self.xvfb.kill()
         self.xvfb.wait()
 
@@ -298,12 +345,57 @@ def scenario_progress(s, args):
     w.exit()
 
 
+def scenario_frame(s, args):
+    w = Window(s, args.program)
+    s.start(os.path.join(args.bin, args.program), args.samples)
+    w.open()
+    time.sleep(0.5)
+    fx, fy, fw, fh = s.frame(w.id)
+    check(fw > CLIENT[0] or fh > CLIENT[1], "the window manager drew no frame")
+    check((fx, fy) == ((SCREEN[0] - fw) // 2, (SCREEN[1] - fh) // 2),
+          f"the {fw} x {fh} frame starts at {fx},{fy}, not centred on the {SCREEN[0]} x {SCREEN[1]} screen")
+
+    # Drag the bottom-right corner outwards (openbox: Alt and the right button).
+    x, y = s.geometry(w.id)
+    cx, cy = x + CLIENT[0] - 10, y + CLIENT[1] - 10
+    s.run("xdotool", "mousemove", "--sync", str(cx), str(cy), "keydown", "alt", "mousedown", "3")
+    for step in range(1, 6):
+        s.run("xdotool", "mousemove", "--sync", str(cx + 30 * step), str(cy + 30 * step))
+        time.sleep(0.1)
+    s.run("xdotool", "mouseup", "3", "keyup", "alt")
+    s.wait_for(lambda: s.client_size(w.id) == CLIENT,
+               f"after a drag on its corner the window is {s.client_size(w.id)}, not {CLIENT}")
+    time.sleep(0.5)
+    check(s.client_size(w.id) == CLIENT, "the window did not keep its size after the drag")
+
+    s.run("wmctrl", "-i", "-r", w.id, "-b", "add,maximized_vert,maximized_horz")
+    s.wait_for(lambda: s.client_size(w.id)[0] > CLIENT[0] + 200, "maximising did not widen the window")
+    time.sleep(0.5)
+    size = s.client_size(w.id)
+    check(size[0] > CLIENT[0] + 200 and size[1] > CLIENT[1] + 100, f"the maximised window is only {size}")
+    s.run("wmctrl", "-i", "-r", w.id, "-b", "remove,maximized_vert,maximized_horz")
+    s.wait_for(lambda: s.client_size(w.id) == CLIENT, "restoring did not give the window its size back")
+    s.run("wmctrl", "-i", "-r", w.id, "-b", "add,maximized_vert,maximized_horz")
+    s.wait_for(lambda: s.client_size(w.id) == size, "the second maximise did not widen the window")
+    time.sleep(0.5)
+    # Exit keeps its distance to the bottom-right corner.
+    w.x, w.y = s.geometry(w.id)
+    dx, dy = size[0] - CLIENT[0], size[1] - CLIENT[1]
+    w.click(570 + dx, 666 + dy, 75, 25)
+    try:
+        rc = s.program.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        raise Failure("a click on Exit at the bottom-right corner of the maximised window did not end the program")
+    check(rc == 0, f"the program ended with status {rc}")
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--bin", required=True)
     p.add_argument("--samples", required=True)
     p.add_argument("--program", required=True, choices=sorted(CAPTIONS))
-    p.add_argument("--scenario", required=True, choices=["search", "badtext", "progress", "screenshot"])
+    p.add_argument("--scenario", required=True, choices=["search", "badtext", "progress", "frame", "screenshot"])
+    p.add_argument("--window-manager", help="run the program under this window manager (openbox)")
     p.add_argument("--stall-library")
     p.add_argument("--out", default=".")
     args = p.parse_args()
@@ -311,6 +403,8 @@ def main():
     with tempfile.TemporaryDirectory() as workdir:
         s = Session(workdir)
         try:
+            if args.window_manager:
+                s.start_manager(args.window_manager)
             globals()["scenario_" + args.scenario](s, args)
         except Failure as e:
             print(f"FAILED: {args.program} {args.scenario}: {e}", file=sys.stderr)
