@@ -1,0 +1,215 @@
+// pexora-find on the sample pictures: exit codes, text and JSON output, the
+// progress bar, and the arguments it refuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const std::string kSamples = SAMPLES_DIR;
+
+struct ToolRun {
+  int exit = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class PexoraFindTest : public ::testing::Test {
+ protected:
+  PexoraFindTest() {
+    folder_ = std::filesystem::temp_directory_path() / ("pexora-find-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder_);
+  }
+  ~PexoraFindTest() override { std::filesystem::remove_all(folder_); }
+
+  // Runs the tool in the samples folder, on a terminal made by `script` if
+  // asked (all it writes then arrives in `out`).
+  ToolRun Find(const std::string& arguments, bool onTerminal = false) {
+    const std::string tool = Quoted(PEXORA_FIND) + " " + arguments;
+    const std::string command = "cd " + Quoted(kSamples) + " && " +
+                                (onTerminal ? "script -qfec " + Quoted(tool) + " /dev/null" : tool) + " >" +
+                                Quoted((folder_ / "out").string()) + " 2>" + Quoted((folder_ / "err").string()) +
+                                " </dev/null";
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(folder_ / "out");
+    run.err = ReadFile(folder_ / "err");
+    return run;
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(PexoraFindTest, FindsEachSampleWhereTheGeneratorPutIt) {
+  // Where the generator planted each search-for picture (samples/expected.txt).
+  const struct Case {
+    const char* arguments;
+    const char* line;
+  } cases[] = {
+      {"SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+      {"--type ahsl --ahsl-tolerance 0.5 SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+      {"--alpha --stretch-min 20x20 --stretch-max 100x100 -d 45 SearchInAlphaStretched.PNG SearchForAlpha.png",
+       "position 297,131 size 80x80 difference"},
+      {"--resample-in 100x100 --resample-for 100x100 --resample-filter catmullrom -d 100 "
+       "SearchInResample.jpg SearchForResample.jpg",
+       "position 0,0 size 100x100 difference"},
+      {"--threads 1 --region 390,240,110,90 SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+  };
+  const std::regex line(R"(position (\d+),(\d+) size (\d+)x(\d+) difference (\d+) percentage ([0-9.e+-]+)\n)");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(run.out.rfind(c.line, 0), 0u) << run.out;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(run.out, m, line)) << run.out;
+    EXPECT_EQ(m.position(0), 0);
+    // The percentage agrees with the difference over the match's area (no
+    // transparent pixels in these pictures).
+    const double area = std::stod(m[3]) * std::stod(m[4]);
+    EXPECT_NEAR(std::stod(m[6]), 100.0 * (area - std::stod(m[5])) / area, 1e-9);
+  }
+}
+
+TEST_F(PexoraFindTest, RegionPercentageAndCountDecideWhatIsFound) {
+  const ToolRun all = Find("SearchIn2.jpg SearchFor2.jpg");
+  ASSERT_EQ(all.exit, 0);
+  const struct Case {
+    const char* arguments;
+    int exit;
+    std::string out;
+  } cases[] = {
+      {"--region 0,0,300,300 SearchIn2.jpg SearchFor2.jpg", 1, ""},
+      {"--region 398,249,200,200 SearchIn2.jpg SearchFor2.jpg", 1, ""},  // one column short of the match
+      {"--region 397,249,96,72 SearchIn2.jpg SearchFor2.jpg", 0, all.out},
+      {"--min-percentage 100 SearchIn2.jpg SearchFor2.jpg", 1, ""},
+      {"--min-percentage 99 --max-matches 1 SearchIn2.jpg SearchFor2.jpg", 0, all.out},
+      {"--json --region 0,0,300,300 SearchIn2.jpg SearchFor2.jpg", 1, "{\"matches\":[]}\n"},
+      {"--type exact SearchIn2.jpg SearchFor2.jpg", 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, c.exit);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST_F(PexoraFindTest, JsonHoldsTheSameMatchesAsText) {
+  const std::string arguments = "-d 400 --argb-tolerance 40 --max-matches 3 SearchIn2.jpg SearchFor2.jpg";
+  const ToolRun text = Find(arguments);
+  const ToolRun json = Find("--json " + arguments);
+  ASSERT_EQ(text.exit, 0);
+  ASSERT_EQ(json.exit, 0);
+  std::string expected = "{\"matches\":[";
+  const std::regex line(R"(position (\d+),(\d+) size (\d+)x(\d+) difference (\d+) percentage ([^\n]+)\n)");
+  int count = 0;
+  for (std::sregex_iterator m(text.out.begin(), text.out.end(), line), end; m != end; ++m, ++count) {
+    expected += std::string(count > 0 ? "," : "") + "{\"x\":" + (*m)[1].str() + ",\"y\":" + (*m)[2].str() +
+                ",\"width\":" + (*m)[3].str() + ",\"height\":" + (*m)[4].str() + ",\"difference\":" + (*m)[5].str() +
+                ",\"percentage\":" + (*m)[6].str() + "}";
+  }
+  expected += "]}\n";
+  EXPECT_GE(count, 1);
+  EXPECT_LE(count, 3);
+  EXPECT_EQ(json.out, expected);
+}
+
+TEST_F(PexoraFindTest, RefusesBadArgumentsWithExitCode2AndSaysWhy) {
+  std::ofstream(folder_ / "not-a-picture.png") << "hello";
+  const std::string notPicture = Quoted((folder_ / "not-a-picture.png").string());
+  const struct Case {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"", "SEARCH_IN is required"},
+      {"SearchIn2.jpg", "SEARCH_FOR is required"},
+      {"SearchIn2.jpg SearchFor2.jpg extra.png", "extra.png"},
+      {"--frobnicate SearchIn2.jpg SearchFor2.jpg", "--frobnicate"},
+      {"missing.png SearchFor2.jpg", "cannot load SEARCH_IN 'missing.png': the picture could not be loaded"},
+      {"SearchIn2.jpg " + notPicture, "not-a-picture.png': the picture could not be loaded"},
+      {"SearchIn2.jpg $(printf 'bad\\377name.png')", "not valid UTF-8"},
+      {"SearchIn2.jpg .", "cannot load SEARCH_FOR '.'"},
+      {"SearchFor2.jpg SearchIn2.jpg", "does not fit (code 5)"},
+      {"--region 0,0,0,10 SearchIn2.jpg SearchFor2.jpg", "--region: the width and height must be at least 1"},
+      {"--region 1,2,3 SearchIn2.jpg SearchFor2.jpg", "--region: expected X,Y,WIDTH,HEIGHT"},
+      {"--region -1,0,100,100 SearchIn2.jpg SearchFor2.jpg", "--region: expected X,Y,WIDTH,HEIGHT"},
+      {"--region 600,0,100,100 SearchIn2.jpg SearchFor2.jpg", "(640x480): a parameter is out of range (code 7)"},
+      {"--region 0,0,50,50 SearchIn2.jpg SearchFor2.jpg", "does not fit (code 5)"},
+      {"--min-percentage 100.5 SearchIn2.jpg SearchFor2.jpg", "--min-percentage: must lie within 0..100"},
+      {"--min-percentage nan SearchIn2.jpg SearchFor2.jpg", "--min-percentage: must lie within 0..100"},
+      {"--max-matches -1 SearchIn2.jpg SearchFor2.jpg", "--max-matches"},
+      {"--difference 99999999999 SearchIn2.jpg SearchFor2.jpg", "--difference"},
+      {"--argb-tolerance 256 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance"},
+      {"--argb-tolerance 1,2,3 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance: give one value or four"},
+      {"--ahsl-tolerance 1.5 SearchIn2.jpg SearchFor2.jpg", "--ahsl-tolerance"},
+      {"--type fuzzy SearchIn2.jpg SearchFor2.jpg", "--type"},
+      {"--type exact --alpha SearchIn2.jpg SearchFor2.jpg", "--alpha: works with --type argb or ahsl"},
+      {"--stretch-min 0x10 SearchIn2.jpg SearchFor2.jpg", "--stretch-min: expected WIDTHxHEIGHT"},
+      {"--stretch-max 10 SearchIn2.jpg SearchFor2.jpg", "--stretch-max: expected WIDTHxHEIGHT"},
+      {"--stretch-filter sharp --stretch-max 99x99 SearchIn2.jpg SearchFor2.jpg", "--stretch-filter"},
+      {"--resample-in 9000x9000 SearchIn2.jpg SearchFor2.jpg", "not enough memory"},
+      {"--threads 3 SearchIn2.jpg SearchFor2.jpg", "--threads"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(PexoraFindTest, HelpNamesEveryOptionWithItsDefault) {
+  const ToolRun run = Find("--help");
+  EXPECT_EQ(run.exit, 0);
+  for (const char* text : {"--type exact|argb|ahsl=argb", "--alpha", "--argb-tolerance N|A,R,G,B=15",
+                           "--ahsl-tolerance X|A,H,S,L=0.5", "--difference N=150", "--stretch-min WIDTHxHEIGHT",
+                           "--stretch-max WIDTHxHEIGHT", "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT",
+                           "--resample-for WIDTHxHEIGHT", "--resample-filter FILTER=bilinear", "--threads all|1=all",
+                           "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0", "--max-matches N=0", "--json",
+                           "Exit code: 0 when something was found, 1 when nothing was, 2 on an error"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+  const ToolRun version = Find("--version");
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_EQ(version.out, "pexora-find 1.0.0 (library 1.0.0)\n");
+}
+
+TEST_F(PexoraFindTest, ShowsProgressOnlyOnATerminalAndClearsIt) {
+  // A search of a second or more: 151 stretched sizes on one thread.
+  const std::string slow =
+      "--threads 1 --max-matches 1 -t ahsl --alpha --stretch-min 100x100 --stretch-max 250x250 "
+      "SearchInAlphaStretched.PNG SearchForAlpha.png";
+  const ToolRun piped = Find(slow);
+  EXPECT_EQ(piped.err, "");
+  const ToolRun terminal = Find(slow, true);
+  EXPECT_EQ(terminal.exit, piped.exit);
+  EXPECT_NE(terminal.out.find("searching ["), std::string::npos) << terminal.out;
+  EXPECT_NE(terminal.out.find("\r\033[K"), std::string::npos);
+}
+
+}  // namespace
