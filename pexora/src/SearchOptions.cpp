@@ -11,8 +11,8 @@ namespace {
 [[noreturn]] void Refuse() { throw StatusError(PX_ERROR_INVALID_PARAMETER); }
 
 bool Inside(const TPXRect& r, TPXDimensions picture) {
-  return r.Width >= 1 && r.Height >= 1 && r.X >= 0 && r.Y >= 0 &&
-         int64_t{r.X} + r.Width <= picture.Width && int64_t{r.Y} + r.Height <= picture.Height;
+  return r.Width >= 1 && r.Height >= 1 && r.X >= 0 && r.Y >= 0 && int64_t{r.X} + r.Width <= picture.Width &&
+         int64_t{r.Y} + r.Height <= picture.Height;
 }
 
 }  // namespace

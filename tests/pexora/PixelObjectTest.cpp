@@ -135,8 +135,7 @@ TEST_F(PixelObjectTest, RefusesBadArgumentsAndLeavesTheRecordAsItWas) {
       {"unknown process type", 4, 4, 16, p, {7, {}, 0}, PX_ERROR_NOT_AVAILABLE},
       {"resample to zero", 4, 4, 16, p, {PX_PROCESS_TYPE_RESAMPLE, {0, 3}, 0}, PX_ERROR_DIMENSIONS},
       {"unknown filter", 4, 4, 16, p, {PX_PROCESS_TYPE_RESAMPLE, {3, 3}, 6}, PX_ERROR_NOT_AVAILABLE},
-      {"resample past the limit", 4, 4, 16, p, {PX_PROCESS_TYPE_RESAMPLE, {9000, 9000}, 0},
-       PX_ERROR_NOT_ENOUGH_MEMORY},
+      {"resample past the limit", 4, 4, 16, p, {PX_PROCESS_TYPE_RESAMPLE, {9000, 9000}, 0}, PX_ERROR_NOT_ENOUGH_MEMORY},
       {"a single pixel", 1, 1, 4, p, none, PX_OK},
       {"resampled to 1 x 1", 8, 8, 32, p, {PX_PROCESS_TYPE_RESAMPLE, {1, 1}, PX_RESAMPLER_LANCZOS3}, PX_OK},
   };

@@ -121,7 +121,7 @@ TEST_F(SearchOptionsTest, MinimalPercentageAndMaximalCountFilterTheFullList) {
 
   std::vector<double> minimals = {0.0, 100.0, 50.0};
   for (const TPXResultMatches& m : full) {
-    minimals.push_back(m.MatchPercentage);  // that match stays in
+    minimals.push_back(m.MatchPercentage);                                                        // that match stays in
     if (m.MatchPercentage < 100.0) minimals.push_back(std::nextafter(m.MatchPercentage, 101.0));  // drops out
   }
   for (const double minimal : minimals) {
@@ -202,11 +202,13 @@ TEST_F(SearchOptionsTest, BadRecordsAreRefusedBeforeAnythingIsSearched) {
       {"percentage above 100", withMinimal(100.001), PX_ERROR_INVALID_PARAMETER},
       {"percentage infinite", withMinimal(std::numeric_limits<double>::infinity()), PX_ERROR_INVALID_PARAMETER},
       {"negative count", negativeCount, PX_ERROR_INVALID_PARAMETER},
-      {"region ignored when not asked for", [] {
+      {"region ignored when not asked for",
+       [] {
          TPXSearchOptions o = RegionOptions(-5, -5, 0, 0);
          o.UseRegion = 0;
          return o;
-       }(), PX_OK},
+       }(),
+       PX_OK},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -46,10 +46,9 @@ class PexoraFindTest : public ::testing::Test {
   // asked (all it writes then arrives in `out`).
   ToolRun Find(const std::string& arguments, bool onTerminal = false) {
     const std::string tool = Quoted(PEXORA_FIND) + " " + arguments;
-    const std::string command = "cd " + Quoted(kSamples) + " && " +
-                                (onTerminal ? "script -qfec " + Quoted(tool) + " /dev/null" : tool) + " >" +
-                                Quoted((folder_ / "out").string()) + " 2>" + Quoted((folder_ / "err").string()) +
-                                " </dev/null";
+    const std::string command =
+        "cd " + Quoted(kSamples) + " && " + (onTerminal ? "script -qfec " + Quoted(tool) + " /dev/null" : tool) + " >" +
+        Quoted((folder_ / "out").string()) + " 2>" + Quoted((folder_ / "err").string()) + " </dev/null";
     const int status = std::system(command.c_str());
     ToolRun run;
     run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -186,12 +185,12 @@ TEST_F(PexoraFindTest, RefusesBadArgumentsWithExitCode2AndSaysWhy) {
 TEST_F(PexoraFindTest, HelpNamesEveryOptionWithItsDefault) {
   const ToolRun run = Find("--help");
   EXPECT_EQ(run.exit, 0);
-  for (const char* text : {"--type exact|argb|ahsl=argb", "--alpha", "--argb-tolerance N|A,R,G,B=15",
-                           "--ahsl-tolerance X|A,H,S,L=0.5", "--difference N=150", "--stretch-min WIDTHxHEIGHT",
-                           "--stretch-max WIDTHxHEIGHT", "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT",
-                           "--resample-for WIDTHxHEIGHT", "--resample-filter FILTER=bilinear", "--threads all|1=all",
-                           "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0", "--max-matches N=0", "--json",
-                           "Exit code: 0 when something was found, 1 when nothing was, 2 on an error"}) {
+  for (const char* text :
+       {"--type exact|argb|ahsl=argb", "--alpha", "--argb-tolerance N|A,R,G,B=15", "--ahsl-tolerance X|A,H,S,L=0.5",
+        "--difference N=150", "--stretch-min WIDTHxHEIGHT", "--stretch-max WIDTHxHEIGHT",
+        "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT", "--resample-for WIDTHxHEIGHT",
+        "--resample-filter FILTER=bilinear", "--threads all|1=all", "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0",
+        "--max-matches N=0", "--json", "Exit code: 0 when something was found, 1 when nothing was, 2 on an error"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
   const ToolRun version = Find("--version");

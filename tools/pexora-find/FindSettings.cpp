@@ -4,6 +4,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <sstream>
 
 namespace pexora::find {
 
@@ -16,9 +17,8 @@ const std::map<std::string, int> kCompareTypes{
 };
 
 const std::map<std::string, int> kFilters{
-    {"box", PX_RESAMPLER_BOX},           {"bicubic", PX_RESAMPLER_BICUBIC},
-    {"bilinear", PX_RESAMPLER_BILINEAR}, {"bspline", PX_RESAMPLER_BSPLINE},
-    {"catmullrom", PX_RESAMPLER_CATMULLROM}, {"lanczos3", PX_RESAMPLER_LANCZOS3},
+    {"box", PX_RESAMPLER_BOX},         {"bicubic", PX_RESAMPLER_BICUBIC},       {"bilinear", PX_RESAMPLER_BILINEAR},
+    {"bspline", PX_RESAMPLER_BSPLINE}, {"catmullrom", PX_RESAMPLER_CATMULLROM}, {"lanczos3", PX_RESAMPLER_LANCZOS3},
 };
 
 constexpr int kIntMax = std::numeric_limits<int>::max();
@@ -51,20 +51,43 @@ std::optional<std::vector<int>> ParseNumbers(const std::string& text, char delim
 }
 
 // An option of the form `form`: `count` numbers joined by `delimiter`.
-CLI::Option* AddNumbers(CLI::App& app, const std::string& name, std::vector<int>& into, char delimiter,
-                        size_t count, int minimum, const std::string& form, const std::string& text) {
+CLI::Option* AddNumbers(CLI::App& app, const std::string& name, std::vector<int>& into, char delimiter, size_t count,
+                        int minimum, const std::string& form, const std::string& text) {
   const auto check = [=](std::string& value) -> std::string {
     if (ParseNumbers(value, delimiter, count, minimum)) return {};
-    return "expected " + form + " with whole numbers of at least " + std::to_string(minimum) + ", got '" +
-           value + "'";
+    return "expected " + form + " with whole numbers of at least " + std::to_string(minimum) + ", got '" + value + "'";
   };
   const auto store = [=, &into](const std::string& value) { into = *ParseNumbers(value, delimiter, count, minimum); };
-  return app.add_option_function<std::string>(name, store, text)
-      ->check(CLI::Validator(check, "", ""))
-      ->type_name(form);
+  return app.add_option_function<std::string>(name, store, text)->check(CLI::Validator(check, "", ""))->type_name(form);
 }
 
-std::string FilterNames() { return "box, bicubic, bilinear, bspline, catmullrom or lanczos3"; }
+// Channel tolerances, 0 .. maximum: one for all four channels, or four.
+template <typename T>
+void AddTolerances(CLI::App& app, const std::string& name, std::vector<T>& into, T maximum, const std::string& form,
+                   const std::string& byDefault) {
+  const std::string channels = form.substr(form.find('|') + 1);
+  std::ostringstream text;
+  text << "Tolerances: one value for all four channels, or " << channels << "; each 0.." << maximum;
+  app.add_option(name, into, text.str())
+      ->delimiter(',')
+      ->expected(1, 4)
+      ->check(CLI::Range(T{0}, maximum).description(""))
+      ->type_name(form)
+      ->default_str(byDefault);
+}
+
+// A size, WIDTHxHEIGHT, of at least 1 x 1.
+void AddSize(CLI::App& app, const std::string& name, std::vector<int>& into, const std::string& text) {
+  AddNumbers(app, name, into, 'x', 2, 1, "WIDTHxHEIGHT", text);
+}
+
+// A resampling filter by name; bilinear unless given.
+void AddFilter(CLI::App& app, const std::string& name, int& into, const std::string& use) {
+  app.add_option(name, into, "Filter for " + use + ": box, bicubic, bilinear, bspline, catmullrom or lanczos3")
+      ->transform(Choice(kFilters))
+      ->type_name("FILTER")
+      ->default_str("bilinear");
+}
 
 }  // namespace
 
@@ -81,43 +104,24 @@ void DefineOptions(CLI::App& app, FindSettings& s) {
   app.add_flag("-a,--alpha", s.alpha,
                "Use the search-for picture's alpha as a mask: transparent pixels take no part, "
                "half-transparent ones count less (with argb or ahsl)");
-  app.add_option("--argb-tolerance", s.argbTolerance,
-                 "ARGB tolerances: one value for all four channels, or A,R,G,B; each 0..255")
-      ->delimiter(',')
-      ->expected(1, 4)
-      ->check(CLI::Range(0, 255).description(""))
-      ->type_name("N|A,R,G,B")
-      ->default_str("15");
-  app.add_option("--ahsl-tolerance", s.ahslTolerance,
-                 "AHSL tolerances: one value for all four channels, or A,H,S,L; each 0..1")
-      ->delimiter(',')
-      ->expected(1, 4)
-      ->check(CLI::Range(0.0, 1.0).description(""))
-      ->type_name("X|A,H,S,L")
-      ->default_str("0.5");
+  AddTolerances(app, "--argb-tolerance", s.argbTolerance, 255, "N|A,R,G,B", "15");
+  AddTolerances(app, "--ahsl-tolerance", s.ahslTolerance, 1.0, "X|A,H,S,L", "0.5");
   app.add_option("-d,--difference", s.differenceTolerance,
                  "DifferenceTolerance: how many pixels of a match may differ beyond the tolerances")
       ->check(kNonNegative)
       ->type_name("N")
       ->default_str("150");
-  AddNumbers(app, "--stretch-min", s.stretchMinimal, 'x', 2, 1, "WIDTHxHEIGHT",
-             "Also search for the search-for picture stretched, aspect ratio kept, to sizes from "
-             "WIDTHxHEIGHT (default 1x1 when only --stretch-max is given)");
-  AddNumbers(app, "--stretch-max", s.stretchMaximal, 'x', 2, 1, "WIDTHxHEIGHT",
-             "... up to WIDTHxHEIGHT (default 8192x8192 when only --stretch-min is given)");
-  app.add_option("--stretch-filter", s.stretchFilter, "Filter for stretching: " + FilterNames())
-      ->transform(Choice(kFilters))
-      ->type_name("FILTER")
-      ->default_str("bilinear");
-  AddNumbers(app, "--resample-in", s.resampleIn, 'x', 2, 1, "WIDTHxHEIGHT",
-             "Resample the search-in picture to WIDTHxHEIGHT when it is loaded (positions are then "
-             "in the resampled picture)");
-  AddNumbers(app, "--resample-for", s.resampleFor, 'x', 2, 1, "WIDTHxHEIGHT",
-             "Resample the search-for picture to WIDTHxHEIGHT when it is loaded");
-  app.add_option("--resample-filter", s.resampleFilter, "Filter for --resample-in/--resample-for: " + FilterNames())
-      ->transform(Choice(kFilters))
-      ->type_name("FILTER")
-      ->default_str("bilinear");
+  AddSize(app, "--stretch-min", s.stretchMinimal,
+          "Also search for the search-for picture stretched, aspect ratio kept, to sizes from "
+          "WIDTHxHEIGHT (default 1x1 when only --stretch-max is given)");
+  AddSize(app, "--stretch-max", s.stretchMaximal,
+          "... up to WIDTHxHEIGHT (default 8192x8192 when only --stretch-min is given)");
+  AddFilter(app, "--stretch-filter", s.stretchFilter, "stretching");
+  AddSize(app, "--resample-in", s.resampleIn,
+          "Resample the search-in picture to WIDTHxHEIGHT when it is loaded (positions are then "
+          "in the resampled picture)");
+  AddSize(app, "--resample-for", s.resampleFor, "Resample the search-for picture to WIDTHxHEIGHT when it is loaded");
+  AddFilter(app, "--resample-filter", s.resampleFilter, "--resample-in and --resample-for");
   app.add_option_function<std::string>(
          "-j,--threads", [&s](const std::string& value) { s.allThreads = value == "all"; },
          "Threads: all (every hardware thread) or 1")
@@ -173,10 +177,10 @@ TPXProcessParameters FindSettings::ProcessParameters() const {
   p.DifferenceTolerance = differenceTolerance;
   if (!stretchMinimal.empty() || !stretchMaximal.empty()) {
     p.StretchCompare = 1;
-    p.MinimalStretchSize = stretchMinimal.empty() ? TPXDimensions{1, 1}
-                                                  : TPXDimensions{stretchMinimal[0], stretchMinimal[1]};
-    p.MaximalStretchSize = stretchMaximal.empty() ? TPXDimensions{8192, 8192}
-                                                  : TPXDimensions{stretchMaximal[0], stretchMaximal[1]};
+    p.MinimalStretchSize =
+        stretchMinimal.empty() ? TPXDimensions{1, 1} : TPXDimensions{stretchMinimal[0], stretchMinimal[1]};
+    p.MaximalStretchSize =
+        stretchMaximal.empty() ? TPXDimensions{8192, 8192} : TPXDimensions{stretchMaximal[0], stretchMaximal[1]};
     p.StretchResampler = stretchFilter;
   }
   p.MultipleMatches = 1;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-
 #include <string>
 #include <vector>
 
@@ -16,17 +15,17 @@ struct FindSettings {
   std::string searchFor;
   int32_t compareType = PX_COMPARE_TYPE_RELATIVE_ARGB;  // without the alpha variants
   bool alpha = false;
-  std::vector<int> argbTolerance{15};       // one for all channels, or A, R, G, B
-  std::vector<double> ahslTolerance{0.5};   // one for all channels, or A, H, S, L
+  std::vector<int> argbTolerance{15};      // one for all channels, or A, R, G, B
+  std::vector<double> ahslTolerance{0.5};  // one for all channels, or A, H, S, L
   int differenceTolerance = 150;
-  std::vector<int> stretchMinimal;          // width, height; empty: no stretch
+  std::vector<int> stretchMinimal;  // width, height; empty: no stretch
   std::vector<int> stretchMaximal;
   int stretchFilter = PX_RESAMPLER_BILINEAR;
-  std::vector<int> resampleIn;              // width, height; empty: as decoded
+  std::vector<int> resampleIn;  // width, height; empty: as decoded
   std::vector<int> resampleFor;
   int resampleFilter = PX_RESAMPLER_BILINEAR;
   bool allThreads = true;
-  std::vector<int> region;                  // x, y, width, height; empty: whole picture
+  std::vector<int> region;  // x, y, width, height; empty: whole picture
   double minimalPercentage = 0;
   int maximalMatches = 0;
   bool json = false;

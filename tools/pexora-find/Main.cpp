@@ -20,10 +20,11 @@ std::string VersionText() {
 
 int main(int argc, char** argv) {
   using namespace pexora::find;
-  CLI::App app("Finds where the picture SEARCH_FOR lies in the picture SEARCH_IN and prints one line per match "
-               "(position, size, difference, match percentage), best first. Exit code: 0 when something was "
-               "found, 1 when nothing was, 2 on an error.",
-               "pexora-find");
+  CLI::App app(
+      "Finds where the picture SEARCH_FOR lies in the picture SEARCH_IN and prints one line per match "
+      "(position, size, difference, match percentage), best first. Exit code: 0 when something was "
+      "found, 1 when nothing was, 2 on an error.",
+      "pexora-find");
   app.set_version_flag("--version", VersionText());
   FindSettings settings;
   DefineOptions(app, settings);

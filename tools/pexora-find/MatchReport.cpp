@@ -25,8 +25,7 @@ std::span<const TPXResultMatches> Entries(const TPXResult& r) {
 void PrintText(const TPXResult& result, std::ostream& out) {
   for (const TPXResultMatches& m : Entries(result)) {
     out << "position " << m.Position.X << ',' << m.Position.Y << " size " << m.Dimensions.Width << 'x'
-        << m.Dimensions.Height << " difference " << m.Difference << " percentage " << Number(m.MatchPercentage)
-        << '\n';
+        << m.Dimensions.Height << " difference " << m.Difference << " percentage " << Number(m.MatchPercentage) << '\n';
   }
 }
 

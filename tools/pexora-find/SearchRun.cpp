@@ -77,8 +77,8 @@ int RunSearch(const FindSettings& settings, std::ostream& out, std::ostream& err
   if (code != PX_OK) {
     const TPXDimensions in = searchIn.record().ProcessedDimensions;
     const TPXDimensions of = searchFor.record().ProcessedDimensions;
-    err << "pexora-find: cannot search for '" << settings.searchFor << "' (" << of.Width << 'x' << of.Height
-        << ") in '" << settings.searchIn << "' (" << in.Width << 'x' << in.Height << "): " << Failure(code) << '\n';
+    err << "pexora-find: cannot search for '" << settings.searchFor << "' (" << of.Width << 'x' << of.Height << ") in '"
+        << settings.searchIn << "' (" << in.Width << 'x' << in.Height << "): " << Failure(code) << '\n';
     return kExitError;
   }
   if (settings.json) {
