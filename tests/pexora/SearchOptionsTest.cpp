@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 #include "LibraryFixture.h"
 
@@ -234,6 +235,67 @@ TEST_F(SearchOptionsTest, BadRecordsAreRefusedBeforeAnythingIsSearched) {
   TPXResult result{};
   EXPECT_EQ(Pexora_Compare(zero, of.record, ArgbParameters(10, 30), &result, &bad), PX_ERROR_OBJECT);
   EXPECT_EQ(Pexora_Compare(in.record, of.record, unknownType, &result, &bad), PX_ERROR_NOT_AVAILABLE);
+}
+
+// What a status callback does from inside a comparison: a whole second
+// comparison with options, on objects it makes from pixels and frees.
+struct Reentry {
+  const Image* scene = nullptr;
+  const Image* part = nullptr;
+  TPXSearchOptions options{};
+  bool done = false;
+  std::vector<std::string> found;
+};
+
+void PX_CALL CompareAgainInside(double, int32_t, void* user) {
+  auto* reentry = static_cast<Reentry*>(user);
+  if (reentry->done) return;
+  reentry->done = true;
+  PixelObject in(*reentry->scene);
+  PixelObject of(*reentry->part);
+  Comparison c(in.record, of.record, ArgbParameters(10, 30), &reentry->options);
+  reentry->found = Describe(c.Entries());
+}
+
+TEST_F(SearchOptionsTest, ConcurrentAndReentrantCallsGiveTheSameMatches) {
+  const TPXSearchOptions region = RegionOptions(20, 0, 100, 80);
+  std::vector<std::string> expected;
+  {
+    PixelObject in(scene_);
+    PixelObject of(part_);
+    Comparison c(in.record, of.record, ArgbParameters(10, 30), &region);
+    expected = Describe(c.Entries());
+  }
+  ASSERT_GE(expected.size(), 2u);
+
+  std::vector<std::vector<std::string>> results(6);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 5; ++round) {
+        PixelObject in(scene_);
+        PixelObject of(part_);
+        TPXProcessParameters p = ArgbParameters(10, 30);
+        p.MultiThreadedProcessing = t % 2 == 0 ? -1 : 0;
+        Comparison c(in.record, of.record, p, &region);
+        results[t] = Describe(c.Entries());
+        if (results[t] != expected) return;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const auto& result : results) EXPECT_EQ(result, expected);
+
+  Reentry reentry{&scene_, &part_, region};
+  PixelObject in(scene_);
+  PixelObject of(part_);
+  in.record.User = &reentry;
+  TPXProcessParameters p = ArgbParameters(10, 30);
+  p.StatusCallback = CompareAgainInside;
+  Comparison outer(in.record, of.record, p, &region);
+  ASSERT_TRUE(reentry.done);
+  EXPECT_EQ(reentry.found, expected);
+  EXPECT_EQ(Describe(outer.Entries()), expected);
 }
 
 }  // namespace
