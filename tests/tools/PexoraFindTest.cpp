@@ -189,6 +189,7 @@ TEST_F(PexoraFindTest, RefusesBadArgumentsWithExitCode2AndSaysWhy) {
       {"--argb-tolerance 256 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance"},
       {"--argb-tolerance 1,2,3 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance: give one value or four"},
       {"--ahsl-tolerance 1.5 SearchIn2.jpg SearchFor2.jpg", "--ahsl-tolerance"},
+      {"--ahsl-tolerance 0.1,nan,0.1,0.1 SearchIn2.jpg SearchFor2.jpg", "--ahsl-tolerance: each value must lie"},
       {"--type fuzzy SearchIn2.jpg SearchFor2.jpg", "--type"},
       {"--type exact --alpha SearchIn2.jpg SearchFor2.jpg", "--alpha: works with --type argb or ahsl"},
       {"--stretch-min 0x10 SearchIn2.jpg SearchFor2.jpg", "--stretch-min: expected WIDTHxHEIGHT"},

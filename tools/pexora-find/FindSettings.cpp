@@ -149,6 +149,9 @@ std::string FindSettings::Problem() const {
   if (ahslTolerance.size() != 1 && ahslTolerance.size() != 4) {
     return "--ahsl-tolerance: give one value or four (A,H,S,L)";
   }
+  for (const double tolerance : ahslTolerance) {
+    if (!(tolerance >= 0.0 && tolerance <= 1.0)) return "--ahsl-tolerance: each value must lie within 0..1";
+  }
   if (alpha && compareType == PX_COMPARE_TYPE_EXACT) return "--alpha: works with --type argb or ahsl, not exact";
   if (region.size() == 4 && (region[2] < 1 || region[3] < 1)) {
     return "--region: the width and height must be at least 1";
