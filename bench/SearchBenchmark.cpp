@@ -6,11 +6,14 @@
 //   c) an 800 x 600 scene holding a 48 x 48 alpha icon at 1.5 x its size,
 //      ARGB with alpha, stretched 20 .. 100, bilinear, DifferenceTolerance 45.
 // The library is called through its exports (libpexora.so), with one thread
-// and with all; the reference runs once per scene.
+// and with all; the reference runs once per scene. Scene (a) also runs with
+// search options, and objects are made from pixels in memory up to the
+// largest size the library takes.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "PictureCodec.h"
 #include "ReferenceSearch.h"
@@ -122,11 +125,57 @@ void Reference(benchmark::State& state) {
   }
 }
 
+// Scene (a) on one thread with options: 0 = a 256 x 256 region around the
+// crop, 1 = minimal match percentage 99 (a limit of 40 differing pixels
+// instead of 150), 2 = at most one match.
+void EngineWithOptions(benchmark::State& state) {
+  Scene& scene = SceneFor(0);
+  TPXSearchOptions options{};
+  options.Size = sizeof options;
+  switch (state.range(0)) {
+    case 0:
+      options.UseRegion = -1;
+      options.Region = {scene.expectedX - 96, scene.expectedY - 96, 256, 256};
+      break;
+    case 1: options.MinimalMatchPercentage = 99.0; break;
+    default: options.MaximalMatchCount = 1; break;
+  }
+  for (auto _ : state) {
+    TPXResult result{};
+    if (Pexora_Compare(scene.in, scene.of, scene.parameters, &result, &options) != PX_OK) {
+      state.SkipWithError("compare failed");
+    }
+    state.PauseTiming();
+    CheckFound(state, scene, result.MatchCount, result.MatchCount ? result.Matches[0].Position.X : -1,
+               result.MatchCount ? result.Matches[0].Position.Y : -1);
+    Pexora_FreeResult(&result);
+    state.ResumeTiming();
+  }
+}
+
+// An object from side x side pixels in memory, made and freed.
+void CreateFromPixels(benchmark::State& state) {
+  const auto side = static_cast<int32_t>(state.range(0));
+  const std::vector<uint32_t> pixels(size_t(side) * size_t(side), 0xFF336699u);
+  for (auto _ : state) {
+    TPXObject object{};
+    if (Pexora_CreateObjectFromPixels(&object, side, side, 4 * side, pixels.data(), {}) != PX_OK) {
+      state.SkipWithError("create failed");
+    }
+    Pexora_FreeObject(&object);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * 4 * side * side);
+}
+
 // Scene 0 = (a), 1 = (b), 2 = (c); second argument: all threads.
 BENCHMARK(Engine)->ArgNames({"scene", "all_threads"})->ArgsProduct({{0, 1, 2}, {0, 1}})
     ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(Reference)->ArgNames({"scene"})->Arg(0)->Arg(1)->Arg(2)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(EngineWithOptions)->ArgNames({"option"})->Arg(0)->Arg(1)->Arg(2)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(CreateFromPixels)->ArgNames({"side"})->Arg(1024)->Arg(8192)
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

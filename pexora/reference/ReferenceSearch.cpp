@@ -6,6 +6,7 @@
 
 #include "CompareSettings.h"
 #include "HslColor.h"
+#include "MatchPercentage.h"
 #include "PictureCodec.h"
 
 namespace pexora::reference {
@@ -98,10 +99,24 @@ void SearchOneSize(const Image& searched, const Image& target, const Rules& rule
   }
 }
 
+Image Crop(const Image& picture, const TPXRect& r) {
+  Image part;
+  part.width = r.Width;
+  part.height = r.Height;
+  for (int32_t y = r.Y; y < r.Y + r.Height; ++y) {
+    for (int32_t x = r.X; x < r.X + r.Width; ++x) part.pixels.push_back(picture.At(x, y));
+  }
+  return part;
+}
+
 }  // namespace
 
-Outcome Search(const Image& searched, const Image& target, const TPXProcessParameters& p) {
+Outcome Search(const Image& whole, const Image& target, const TPXProcessParameters& p,
+               const TPXSearchOptions* options) {
   Outcome outcome;
+  const bool region = options != nullptr && options->UseRegion != 0;
+  const Image searched =
+      region ? Crop(whole, options->Region) : whole;
   Rules rules;
   const int type = p.CompareType;
   if (type < PX_COMPARE_TYPE_EXACT || type > PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA) {
@@ -156,12 +171,27 @@ Outcome Search(const Image& searched, const Image& target, const TPXProcessParam
   for (const Image& picture : sized) {
     SearchOneSize(searched, picture, rules, p.DifferenceTolerance, found);
   }
+  if (options != nullptr) {
+    std::erase_if(found, [options](const Match& m) {
+      return MatchPercentage(m.compared, m.difference) < options->MinimalMatchPercentage;
+    });
+  }
+  if (region) {
+    for (Match& m : found) {
+      m.x += options->Region.X;
+      m.y += options->Region.Y;
+    }
+  }
   std::sort(found.begin(), found.end(), Better);
   for (const Match& m : found) {
     bool free = true;
     for (const Match& k : outcome.matches) free = free && !Intersect(m, k);
     if (free) outcome.matches.push_back(m);
     if (!outcome.matches.empty() && p.MultipleMatches == 0) break;
+  }
+  if (options != nullptr && options->MaximalMatchCount > 0 &&
+      outcome.matches.size() > size_t(options->MaximalMatchCount)) {
+    outcome.matches.resize(size_t(options->MaximalMatchCount));
   }
   return outcome;
 }

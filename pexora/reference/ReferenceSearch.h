@@ -17,6 +17,11 @@ struct Outcome {
   std::vector<Match> matches;  // best first
 };
 
-Outcome Search(const Image& searched, const Image& target, const TPXProcessParameters& parameters);
+// With options (valid ones; the reference does not check them), the search
+// runs on a copy of the region, positions are moved back into the whole
+// picture, positions below the minimal percentage are dropped before
+// overlaps are merged, and the merged list is cut to the maximal count.
+Outcome Search(const Image& searched, const Image& target, const TPXProcessParameters& parameters,
+               const TPXSearchOptions* options = nullptr);
 
 }  // namespace pexora::reference

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "ChannelPlanes.h"
 #include "pexora/pexora.h"
@@ -23,6 +24,13 @@ struct CompareSettings {
   TPXDimensions maximalStretch{};
   int32_t stretchResampler = 0;
   bool multipleMatches = false;
+  // Only positions whose whole area lies inside this part of the searched
+  // picture; none: the whole picture.
+  std::optional<TPXRect> region;
+  // A position matches only when its match percentage is at least this.
+  double minimalPercentage = 0;
+  // At most this many matches, the best ones; 0: no limit.
+  int32_t maximalCount = 0;
 };
 
 // Throws StatusError(PX_ERROR_NOT_AVAILABLE) for an unknown compare type, or

@@ -1,13 +1,17 @@
-// The five entry points of libpexora.so. Nothing thrown inside gets past
-// them: every exception becomes a PX_ERROR_... code.
+// The five entry points of libpexora.so, and the creation from pixels in
+// memory that shares object creation with them. Nothing thrown inside gets
+// past them: every exception becomes a PX_ERROR_... code.
 #include <new>
 #include <thread>
 
 #include "CompareSettings.h"
 #include "Limits.h"
+#include "MatchPercentage.h"
 #include "ObjectRegistry.h"
 #include "PictureCodec.h"
+#include "PixelCopy.h"
 #include "SearchEngine.h"
+#include "SearchOptions.h"
 #include "StatusError.h"
 #include "Utf16Name.h"
 #include "pexora/pexora.h"
@@ -29,7 +33,9 @@ int32_t Guarded(Body&& body) noexcept {
   }
 }
 
-int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& parameters) {
+// `load` gives the picture as decoded, or throws StatusError.
+template <typename Load>
+int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& parameters, Load&& load) {
   if (object == nullptr) return PX_ERROR_OBJECT;
   const bool resample = parameters.ProcessType == PX_PROCESS_TYPE_RESAMPLE;
   if (!resample && parameters.ProcessType != PX_PROCESS_TYPE_NONE) return PX_ERROR_NOT_AVAILABLE;
@@ -39,9 +45,7 @@ int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& paramet
     if (!IsKnownResampler(parameters.Resampler)) return PX_ERROR_NOT_AVAILABLE;
     if (int64_t{size.Width} * size.Height > kMaxPixels) return PX_ERROR_NOT_ENOUGH_MEMORY;
   }
-  const auto name = Utf16ToUtf8(object->FileName);
-  if (!name) return PX_ERROR_LOADING;
-  Image picture = DecodePictureFile(*name);
+  Image picture = load();
   const TPXDimensions original{picture.width, picture.height};
   if (resample) {
     picture = Resample(picture, parameters.Dimensions.Width, parameters.Dimensions.Height,
@@ -62,12 +66,13 @@ int32_t FreeObject(TPXObject* object) {
 }
 
 int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPXProcessParameters& parameters,
-                TPXResult* result) {
+                TPXResult* result, const TPXSearchOptions* options) {
   if (result != nullptr) *result = TPXResult{};
   const auto searched = ObjectRegistry::Instance().Find(searchIn.ImageObject);
   const auto target = ObjectRegistry::Instance().Find(searchFor.ImageObject);
   if (!searched || !target) return PX_ERROR_OBJECT;
-  const CompareSettings settings = MakeCompareSettings(parameters);
+  CompareSettings settings = MakeCompareSettings(parameters);
+  ApplySearchOptions(options, {searched->picture().width, searched->picture().height}, settings);
   if (result == nullptr) return PX_ERROR_UNKNOWN;
 
   const unsigned threads =
@@ -87,7 +92,7 @@ int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPX
     entries[i].Position = {m.x, m.y};
     entries[i].Dimensions = {m.width, m.height};
     entries[i].Difference = static_cast<int32_t>(m.difference);
-    entries[i].MatchPercentage = 100.0 * double(m.compared - m.difference) / double(m.compared);
+    entries[i].MatchPercentage = MatchPercentage(m.compared, m.difference);
   }
   try {
     ObjectRegistry::Instance().AddMatches(entries);
@@ -106,7 +111,13 @@ int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPX
 extern "C" {
 
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters) {
-  return Guarded([&] { return CreateObject(Object, Parameters); });
+  return Guarded([&] {
+    return CreateObject(Object, Parameters, [Object] {
+      const auto name = Utf16ToUtf8(Object->FileName);
+      if (!name) throw StatusError(PX_ERROR_LOADING);
+      return DecodePictureFile(*name);
+    });
+  });
 }
 
 PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object) {
@@ -114,8 +125,10 @@ PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object) {
 }
 
 PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, TPXProcessParameters Parameters,
-                                      TPXResult* Result, void* /*Reserved*/) {
-  return Guarded([&] { return Compare(SearchIn, SearchFor, Parameters, Result); });
+                                      TPXResult* Result, void* Reserved) {
+  return Guarded([&] {
+    return Compare(SearchIn, SearchFor, Parameters, Result, static_cast<const TPXSearchOptions*>(Reserved));
+  });
 }
 
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
@@ -132,6 +145,14 @@ PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
 PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* /*Object*/,
                                                            TPXCreateObjectParameters /*Parameters*/) {
   return PX_ERROR_NOT_AVAILABLE;
+}
+
+PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height,
+                                                     int32_t Stride, const uint32_t* Pixels,
+                                                     TPXCreateObjectParameters Parameters) {
+  return Guarded([&] {
+    return CreateObject(Object, Parameters, [&] { return CopyPixels(Width, Height, Stride, Pixels); });
+  });
 }
 
 }  // extern "C"

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Limits.h"
+#include "MatchPercentage.h"
 #include "MatchSelection.h"
 #include "PictureCodec.h"
 #include "PositionScan.h"
@@ -58,13 +59,15 @@ void ForEachIndex(size_t count, unsigned threads, const Body& body) {
   if (error) std::rethrow_exception(error);
 }
 
-std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& target,
+// The search-for picture at every size that fits into `area`, prepared for
+// the planes of a searched picture `planeWidth` pixels wide.
+std::vector<SearchTemplate> MakeTemplates(const TPXRect& area, int32_t planeWidth, const Image& target,
                                           const CompareSettings& settings, unsigned threads) {
   std::vector<TPXDimensions> sizes;
   if (settings.stretch) {
     sizes = StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
-                         {searched.width, searched.height});
-  } else if (target.width <= searched.width && target.height <= searched.height) {
+                         {area.Width, area.Height});
+  } else if (target.width <= area.Width && target.height <= area.Height) {
     sizes.push_back({target.width, target.height});
   }
   if (sizes.empty()) throw StatusError(PX_ERROR_DIMENSIONS);
@@ -72,9 +75,9 @@ std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& ta
   ForEachIndex(sizes.size(), threads, [&](size_t i) {
     const TPXDimensions size = sizes[i];
     made[i] = size.Width == target.width && size.Height == target.height
-                  ? MakeSearchTemplate(target, settings, searched.width)
+                  ? MakeSearchTemplate(target, settings, planeWidth)
                   : MakeSearchTemplate(Resample(target, size.Width, size.Height, settings.stretchResampler),
-                                       settings, searched.width);
+                                       settings, planeWidth);
   });
   std::vector<SearchTemplate> templates;
   for (SearchTemplate& t : made) {
@@ -86,12 +89,15 @@ std::vector<SearchTemplate> MakeTemplates(const Image& searched, const Image& ta
 
 class SearchRun {
  public:
-  SearchRun(const ChannelPlanes& planes, std::vector<SearchTemplate> templates, int64_t tolerance)
-      : planes_(planes), templates_(std::move(templates)), tolerance_(tolerance) {
+  // Scans the positions whose area lies inside `area`; a position matches
+  // when its difference is at most the template's limit.
+  SearchRun(const ChannelPlanes& planes, const TPXRect& area, std::vector<SearchTemplate> templates,
+            std::vector<int64_t> limits)
+      : planes_(planes), area_(area), templates_(std::move(templates)), limits_(std::move(limits)) {
     for (size_t s = 0; s < templates_.size(); ++s) {
       const SearchTemplate& t = templates_[s];
-      for (int32_t y = 0; y + t.height <= planes_.height; ++y) units_.push_back({s, y});
-      totalWork_ += double(planes_.width - t.width + 1) * (planes_.height - t.height + 1);
+      for (int32_t y = area_.Y; y + t.height <= area_.Y + area_.Height; ++y) units_.push_back({s, y});
+      totalWork_ += double(area_.Width - t.width + 1) * (area_.Height - t.height + 1);
     }
     found_.resize(units_.size());
   }
@@ -153,15 +159,17 @@ class SearchRun {
   void Scan(size_t index) {
     const WorkUnit unit = units_[index];
     const SearchTemplate& t = templates_[unit.size];
-    const int32_t positions = planes_.width - t.width + 1;
+    const int64_t limit = limits_[unit.size];
+    const int32_t positions = area_.Width - t.width + 1;
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
-    ScanRow(planes_, t, unit.row, 0, positions, tolerance_, differences.data());
+    ScanRow(planes_, t, unit.row, area_.X, positions, limit, differences.data());
     std::vector<Match>& found = found_[index];
-    for (int32_t x = 0; x < positions; ++x) {
-      if (differences[x] > tolerance_) continue;
+    for (int32_t i = 0; i < positions; ++i) {
+      if (differences[i] > limit) continue;
       if (candidates_.fetch_add(1) >= kMaxCandidateMatches) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
-      found.push_back({x, unit.row, t.width, t.height, differences[x], t.Compared(),
+      const int32_t x = area_.X + i;
+      found.push_back({x, unit.row, t.width, t.height, differences[i], t.Compared(),
                        SumOfDifferences(planes_, t, x, unit.row)});
     }
     AddDone(positions);
@@ -174,8 +182,9 @@ class SearchRun {
   }
 
   const ChannelPlanes& planes_;
+  TPXRect area_;
   std::vector<SearchTemplate> templates_;
-  int64_t tolerance_;
+  std::vector<int64_t> limits_;
   std::vector<WorkUnit> units_;
   std::vector<std::vector<Match>> found_;
   double totalWork_ = 0;
@@ -196,13 +205,23 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
                           const std::function<void(double)>& progress) {
   ProgressReporter reporter(progress);
   const unsigned workers = std::max(1u, threads);
-  std::vector<SearchTemplate> templates = MakeTemplates(searched.picture(), target.picture(), settings, workers);
+  const Image& picture = searched.picture();
+  const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
+  std::vector<SearchTemplate> templates = MakeTemplates(area, picture.width, target.picture(), settings, workers);
   std::vector<Match> candidates;
   if (settings.differenceTolerance >= 0 && !templates.empty()) {
-    SearchRun run(searched.Planes(settings.model), std::move(templates), settings.differenceTolerance);
+    std::vector<int64_t> limits;
+    for (const SearchTemplate& t : templates) {
+      limits.push_back(std::min<int64_t>(settings.differenceTolerance,
+                                         DifferenceLimit(t.Compared(), settings.minimalPercentage)));
+    }
+    SearchRun run(searched.Planes(settings.model), area, std::move(templates), std::move(limits));
     candidates = run.Run(workers, reporter);
   }
   std::vector<Match> matches = SelectMatches(std::move(candidates), settings.multipleMatches);
+  if (settings.maximalCount > 0 && matches.size() > size_t(settings.maximalCount)) {
+    matches.resize(size_t(settings.maximalCount));
+  }
   reporter.Finish();
   return matches;
 }

@@ -1,14 +1,11 @@
 # FreeImageLoader: against the system's FreeImage, with pictures the test
 # writes through FreeImage (linked by the test for that alone), and against a
 # test double of FreeImage built here in several shapes.
-find_library(FREEIMAGE_LIBRARY NAMES freeimage REQUIRED)
-find_path(FREEIMAGE_INCLUDE_DIR FreeImage.h REQUIRED)
 
 add_executable(FreeImageLoaderTest
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLoaderTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeImageLoaderTestPictures.cpp)
-target_include_directories(FreeImageLoaderTest PRIVATE ${FREEIMAGE_INCLUDE_DIR})
-target_link_libraries(FreeImageLoaderTest PRIVATE bindings ${FREEIMAGE_LIBRARY} GTest::gtest_main)
+target_link_libraries(FreeImageLoaderTest PRIVATE bindings FreeImage::FreeImage GTest::gtest_main)
 gtest_discover_tests(FreeImageLoaderTest)
 
 # Test doubles, each named libfreeimage.so.3 in a folder of its own: complete,

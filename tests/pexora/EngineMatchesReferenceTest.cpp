@@ -121,6 +121,49 @@ TEST_P(EngineMatchesReference, WithStretch) {
   EXPECT_GE(withMatches, 3);
 }
 
+TEST_P(EngineMatchesReference, WithSearchOptions) {
+  // A region (the reference searches a cropped copy), a minimal percentage
+  // and a maximal count, alone and together, with and without stretch.
+  const int32_t type = GetParam();
+  const bool alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  std::mt19937 random(4000 + type);
+  int withMatches = 0, cut = 0;
+  for (uint32_t round = 0; round < 24; ++round) {
+    const Scenario s = MakeScenario(static_cast<Kind>(round % 3), 400 + round, alpha, random);
+    TPXProcessParameters p = RandomParameters(type, random);
+    p.MultipleMatches = 1;
+    if (round % 4 == 3) {
+      p.StretchCompare = 1;
+      p.MinimalStretchSize = {1, 1};
+      p.MaximalStretchSize = {3 + int32_t(random() % 8), 3 + int32_t(random() % 8)};
+      p.StretchResampler = int32_t(random() % 6);
+    }
+    TPXSearchOptions o{};
+    o.Size = sizeof o;
+    if (round % 3 != 1) {
+      o.UseRegion = 1;
+      const int32_t w = s.target.width + int32_t(random() % uint32_t(s.searched.width - s.target.width + 1));
+      const int32_t h = s.target.height + int32_t(random() % uint32_t(s.searched.height - s.target.height + 1));
+      o.Region = {int32_t(random() % uint32_t(s.searched.width - w + 1)),
+                  int32_t(random() % uint32_t(s.searched.height - h + 1)), w, h};
+    }
+    static const double minimals[] = {0.0, 50.0, 80.0, 90.0, 99.5, 100.0};
+    o.MinimalMatchPercentage = minimals[round % 6];
+    o.MaximalMatchCount = int32_t(random() % 4);
+    SCOPED_TRACE(testing::Message() << "round " << round << " region " << o.UseRegion << " " << o.Region.X << ","
+                                    << o.Region.Y << " " << o.Region.Width << "x" << o.Region.Height << " minimal "
+                                    << o.MinimalMatchPercentage << " count " << o.MaximalMatchCount);
+    const reference::Outcome expected = reference::Search(s.searched, s.target, p, &o);
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 1, nullptr, &o));
+    ExpectSameOutcome(expected, RunEngine(s.searched, s.target, p, 3, nullptr, &o));
+    withMatches += expected.matches.empty() ? 0 : 1;
+    // Options that changed the outcome: otherwise they were not tested.
+    cut += expected.matches != reference::Search(s.searched, s.target, p).matches ? 1 : 0;
+  }
+  EXPECT_GE(withMatches, 8);
+  EXPECT_GE(cut, 8);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryCompareType, EngineMatchesReference,
                          ::testing::Values(PX_COMPARE_TYPE_EXACT, PX_COMPARE_TYPE_RELATIVE_ARGB,
                                            PX_COMPARE_TYPE_RELATIVE_AHSL, PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA,

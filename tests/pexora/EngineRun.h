@@ -7,16 +7,20 @@
 #include "Match.h"
 #include "ReferenceSearch.h"
 #include "SearchEngine.h"
+#include "SearchOptions.h"
 #include "StatusError.h"
 
 namespace pexora::test {
 
 inline reference::Outcome RunEngine(const Image& searched, const Image& target, const TPXProcessParameters& p,
-                                    unsigned threads, std::vector<double>* progress = nullptr) {
+                                    unsigned threads, std::vector<double>* progress = nullptr,
+                                    const TPXSearchOptions* options = nullptr) {
   reference::Outcome outcome;
   try {
     const SearchObject in(searched), of(target);
-    outcome.matches = Search(in, of, MakeCompareSettings(p), threads, [progress](double value) {
+    CompareSettings settings = MakeCompareSettings(p);
+    ApplySearchOptions(options, {searched.width, searched.height}, settings);
+    outcome.matches = Search(in, of, settings, threads, [progress](double value) {
       if (progress != nullptr) progress->push_back(value);
     });
   } catch (const StatusError& error) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TestPictures.h"
 #include "pexora/pexora.h"
@@ -25,6 +26,22 @@ struct CreatedObject {
   CreatedObject(const CreatedObject&) = delete;
   CreatedObject& operator=(const CreatedObject&) = delete;
   ~CreatedObject() {
+    if (record.ImageObject != nullptr) Pexora_FreeObject(&record);
+  }
+};
+
+// An object created from pixels in memory, freed with this.
+struct PixelObject {
+  TPXObject record{};
+  int32_t code = -1;
+
+  explicit PixelObject(const Image& picture, TPXCreateObjectParameters parameters = {}) {
+    code = Pexora_CreateObjectFromPixels(&record, picture.width, picture.height, 4 * picture.width,
+                                         picture.pixels.data(), parameters);
+  }
+  PixelObject(const PixelObject&) = delete;
+  PixelObject& operator=(const PixelObject&) = delete;
+  ~PixelObject() {
     if (record.ImageObject != nullptr) Pexora_FreeObject(&record);
   }
 };
@@ -52,14 +69,19 @@ struct Comparison {
   TPXResult result{};
   int32_t code = -1;
 
-  Comparison(const TPXObject& in, const TPXObject& of, const TPXProcessParameters& p) {
-    code = Pexora_Compare(in, of, p, &result, nullptr);
+  Comparison(const TPXObject& in, const TPXObject& of, const TPXProcessParameters& p,
+             const TPXSearchOptions* options = nullptr) {
+    code = Pexora_Compare(in, of, p, &result, const_cast<TPXSearchOptions*>(options));
   }
   Comparison(const Comparison&) = delete;
   Comparison& operator=(const Comparison&) = delete;
   ~Comparison() { Pexora_FreeResult(&result); }
 
   const TPXResultMatches& operator[](int i) const { return result.Matches[i]; }
+  std::vector<TPXResultMatches> Entries() const {
+    if (result.Success == 0) return {};
+    return std::vector<TPXResultMatches>(result.Matches, result.Matches + result.MatchCount);
+  }
 };
 
 }  // namespace pexora::test

@@ -14,6 +14,13 @@
 #ifndef PEXORA_PEXORA_H
 #define PEXORA_PEXORA_H
 
+/* The version of this header. Pexora_GetVersion gives the library's own as
+ * PX_VERSION_NUMBER does: major * 10000 + minor * 100 + patch. */
+#define PX_VERSION_MAJOR 1
+#define PX_VERSION_MINOR 0
+#define PX_VERSION_PATCH 0
+#define PX_VERSION_NUMBER (PX_VERSION_MAJOR * 10000 + PX_VERSION_MINOR * 100 + PX_VERSION_PATCH)
+
 #include <stddef.h>
 #include <stdint.h>
 #ifndef __cplusplus
@@ -61,6 +68,9 @@ extern "C" {
 #define PX_ERROR_OBJECT 4
 #define PX_ERROR_DIMENSIONS 5
 #define PX_ERROR_NOT_AVAILABLE 6
+/* Only from the entry points added in 1.0 and from Pexora_Compare with an
+ * options record: an argument or an options field out of its range. */
+#define PX_ERROR_INVALID_PARAMETER 7
 
 /* StatusType of the status callback. */
 #define PX_STATUS_PROGRESS 1
@@ -238,6 +248,104 @@ PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object,
                                                            TPXCreateObjectParameters Parameters);
 #endif
 
+/*
+ * Additions of version 1.0, for programs that link the library.
+ */
+
+/* A rectangle in pixels: top-left corner and size. */
+typedef struct TPXRect {
+  int32_t X;
+  int32_t Y;
+  int32_t Width;
+  int32_t Height;
+} TPXRect;
+
+/*
+ * Options of one comparison, passed by address as the last argument of
+ * Pexora_Compare; a null pointer there means no options, exactly the
+ * behaviour described above. Clear the record, set Size to
+ * sizeof(TPXSearchOptions), then set the fields wanted; a field left zero
+ * changes nothing. The library only reads the record, during the call.
+ *
+ *   UseRegion: non-zero to search only within Region, in pixels of the
+ *     (processed) search-in picture. Matches are then exactly those of a
+ *     search in a copy of that part of the picture, with their positions
+ *     given in the whole picture's coordinates. Region must have a Width and
+ *     Height of at least 1 and lie inside the picture. Stretch sizes must fit
+ *     into the region; when none does, or a search-for picture larger than
+ *     the region is not stretched, the code is PX_ERROR_DIMENSIONS.
+ *   MinimalMatchPercentage: 0 to 100; only positions whose MatchPercentage is
+ *     at least this value match (and Difference <= DifferenceTolerance must
+ *     still hold). Positions below it take no part in merging overlaps.
+ *   MaximalMatchCount: 0 for no limit, otherwise at most this many matches,
+ *     the best ones, after overlapping matches have been merged.
+ *
+ * PX_ERROR_INVALID_PARAMETER: a Size this library does not know (1.0 knows
+ * 40 only; later 1.x libraries accept every earlier size), a region with a
+ * Width or Height below 1 or reaching outside the picture, a
+ * MinimalMatchPercentage that is NaN or outside 0..100, a negative
+ * MaximalMatchCount. These are checked after the objects and the process
+ * parameters, whose codes come first.
+ */
+typedef struct TPXSearchOptions {
+  uint32_t Size;
+  TPXBool32 UseRegion;
+  TPXRect Region;
+  PX_ALIGN8 double MinimalMatchPercentage;
+  int32_t MaximalMatchCount;
+} TPXSearchOptions;
+
+#ifndef PX_NO_PROTOTYPES
+/*
+ * Pexora_GetVersion: the version of the library that is running, as
+ * major * 10000 + minor * 100 + patch (10000 for 1.0.0), the encoding of
+ * PX_VERSION_NUMBER. A program built against a newer header than the library
+ * it runs with sees a smaller number here. Never fails; safe from any thread.
+ */
+PX_API int32_t PX_CALL Pexora_GetVersion(void);
+
+/*
+ * Pexora_GetErrorText: a short English text (ASCII, no final period) for a
+ * result code: "no error" for PX_OK, one text per PX_ERROR_... code, and
+ * "unknown error code" for any other number. Never null. The text is static
+ * and the library's: do not free or change it; it stays valid while the
+ * library is loaded. Safe from any thread.
+ */
+PX_API const char* PX_CALL Pexora_GetErrorText(int32_t Code);
+
+/*
+ * Pexora_CreateObjectFromPixels: creates a search object from a picture in
+ * memory, exactly as Pexora_CreateObject does from a file once it has decoded
+ * it (the same processing, limits and codes), so that a picture already in
+ * memory, a screenshot say, needs no file.
+ *
+ *   Object: the record to fill, as for Pexora_CreateObject. Its FileName is
+ *     not read (it may be null) and is left as it is; OriginalDimensions
+ *     becomes Width x Height.
+ *   Width, Height: the picture's size in pixels, each at least 1, together
+ *     at most 8192 x 8192 pixels.
+ *   Stride: bytes from the start of one row to the start of the next, at
+ *     least 4 * Width; rows may be padded, and need not start on a 4-byte
+ *     boundary.
+ *   Pixels: Height rows, top row first, each Width 32-bit words 0xAARRGGBB
+ *     in the machine's byte order (bytes B, G, R, A on x86). The library reads
+ *     Stride * (Height - 1) + 4 * Width bytes from it and copies them before
+ *     it returns; the buffer stays the caller's.
+ *   Parameters: processing at creation, as for Pexora_CreateObject.
+ *
+ * Codes: PX_OK; PX_ERROR_OBJECT for a null Object; PX_ERROR_NOT_AVAILABLE and
+ * PX_ERROR_DIMENSIONS for Parameters, as Pexora_CreateObject; then
+ * PX_ERROR_DIMENSIONS for a Width or Height below 1, PX_ERROR_INVALID_PARAMETER
+ * for null Pixels or a Stride below 4 * Width, PX_ERROR_NOT_ENOUGH_MEMORY for
+ * more than 8192 x 8192 pixels or when memory runs out. On an error the record
+ * is left as it was. The object is the library's until Pexora_FreeObject.
+ * Safe from several threads at once.
+ */
+PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height,
+                                                     int32_t Stride, const uint32_t* Pixels,
+                                                     TPXCreateObjectParameters Parameters);
+#endif
+
 #ifdef __cplusplus
 }
 #endif
@@ -284,6 +392,12 @@ PX_CHECK_OFFSET(TPXObject, FileName, 0);
 PX_CHECK_OFFSET(TPXResult, Success, 0);
 PX_CHECK_OFFSET(TPXResult, MatchCount, 4);
 PX_CHECK_OFFSET(TPXResult, Matches, 8);
+PX_CHECK_SIZE(TPXRect, 16);
+PX_CHECK_SIZE(TPXSearchOptions, 40);
+PX_CHECK_OFFSET(TPXSearchOptions, UseRegion, 4);
+PX_CHECK_OFFSET(TPXSearchOptions, Region, 8);
+PX_CHECK_OFFSET(TPXSearchOptions, MinimalMatchPercentage, 24);
+PX_CHECK_OFFSET(TPXSearchOptions, MaximalMatchCount, 32);
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 PX_CHECK_SIZE(TPXObject, 28);

@@ -1,0 +1,239 @@
+// pexora-find on the sample pictures: exit codes, text and JSON output, the
+// progress bar, and the arguments it refuses.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kSamples = SAMPLES_DIR;
+
+// One line of text output, read back.
+struct MatchLine {
+  int x = 0, y = 0, width = 0, height = 0, difference = 0;
+  std::string percentage;
+};
+
+std::vector<MatchLine> ReadLines(const std::string& out) {
+  std::vector<MatchLine> lines;
+  std::istringstream in(out);
+  for (std::string text; std::getline(in, text);) {
+    MatchLine m;
+    char percentage[64] = {};
+    int end = 0;
+    if (std::sscanf(text.c_str(), "position %d,%d size %dx%d difference %d percentage %63s%n", &m.x, &m.y, &m.width,
+                    &m.height, &m.difference, percentage, &end) != 6 ||
+        size_t(end) != text.size()) {
+      ADD_FAILURE() << "not a match line: " << text;
+      return lines;
+    }
+    m.percentage = percentage;
+    lines.push_back(m);
+  }
+  return lines;
+}
+
+struct ToolRun {
+  int exit = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class PexoraFindTest : public ::testing::Test {
+ protected:
+  PexoraFindTest() {
+    folder_ = std::filesystem::temp_directory_path() / ("pexora-find-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder_);
+  }
+  ~PexoraFindTest() override { std::filesystem::remove_all(folder_); }
+
+  // Runs the tool in the samples folder, on a terminal made by `script` if
+  // asked (all it writes then arrives in `out`).
+  ToolRun Find(const std::string& arguments, bool onTerminal = false) {
+    const std::string tool = Quoted(PEXORA_FIND) + " " + arguments;
+    const std::string command =
+        "cd " + Quoted(kSamples) + " && " + (onTerminal ? "script -qfec " + Quoted(tool) + " /dev/null" : tool) + " >" +
+        Quoted((folder_ / "out").string()) + " 2>" + Quoted((folder_ / "err").string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(folder_ / "out");
+    run.err = ReadFile(folder_ / "err");
+    return run;
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(PexoraFindTest, FindsEachSampleWhereTheGeneratorPutIt) {
+  // Where the generator planted each search-for picture (samples/expected.txt).
+  const struct Case {
+    const char* arguments;
+    const char* line;
+  } cases[] = {
+      {"SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+      {"--type ahsl --ahsl-tolerance 0.5 SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+      {"--alpha --stretch-min 20x20 --stretch-max 100x100 -d 45 SearchInAlphaStretched.PNG SearchForAlpha.png",
+       "position 297,131 size 80x80 difference"},
+      {"--resample-in 100x100 --resample-for 100x100 --resample-filter catmullrom -d 100 "
+       "SearchInResample.jpg SearchForResample.jpg",
+       "position 0,0 size 100x100 difference"},
+      {"--threads 1 --region 390,240,110,90 SearchIn2.jpg SearchFor2.jpg", "position 397,249 size 96x72 difference"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, 0);
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(run.out.rfind(c.line, 0), 0u) << run.out;
+    const std::vector<MatchLine> lines = ReadLines(run.out);
+    ASSERT_GE(lines.size(), 1u);
+    // The percentage agrees with the difference over the match's area (no
+    // transparent pixels in these pictures).
+    const double area = double(lines[0].width) * lines[0].height;
+    EXPECT_NEAR(std::stod(lines[0].percentage), 100.0 * (area - lines[0].difference) / area, 1e-9);
+  }
+}
+
+TEST_F(PexoraFindTest, RegionPercentageAndCountDecideWhatIsFound) {
+  const ToolRun all = Find("SearchIn2.jpg SearchFor2.jpg");
+  ASSERT_EQ(all.exit, 0);
+  const struct Case {
+    const char* arguments;
+    int exit;
+    std::string out;
+  } cases[] = {
+      {"--region 0,0,300,300 SearchIn2.jpg SearchFor2.jpg", 1, ""},
+      {"--region 398,249,200,200 SearchIn2.jpg SearchFor2.jpg", 1, ""},  // one column short of the match
+      {"--region 397,249,96,72 SearchIn2.jpg SearchFor2.jpg", 0, all.out},
+      {"--min-percentage 100 SearchIn2.jpg SearchFor2.jpg", 1, ""},
+      {"--min-percentage 99 --max-matches 1 SearchIn2.jpg SearchFor2.jpg", 0, all.out},
+      {"--json --region 0,0,300,300 SearchIn2.jpg SearchFor2.jpg", 1, "{\"matches\":[]}\n"},
+      {"--type exact SearchIn2.jpg SearchFor2.jpg", 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, c.exit);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST_F(PexoraFindTest, JsonHoldsTheSameMatchesAsText) {
+  const std::string arguments = "-d 400 --argb-tolerance 40 --max-matches 3 SearchIn2.jpg SearchFor2.jpg";
+  const ToolRun text = Find(arguments);
+  const ToolRun json = Find("--json " + arguments);
+  ASSERT_EQ(text.exit, 0);
+  ASSERT_EQ(json.exit, 0);
+  std::string expected = "{\"matches\":[";
+  const std::vector<MatchLine> lines = ReadLines(text.out);
+  for (const MatchLine& m : lines) {
+    expected += std::string(&m == &lines.front() ? "" : ",") + "{\"x\":" + std::to_string(m.x) +
+                ",\"y\":" + std::to_string(m.y) + ",\"width\":" + std::to_string(m.width) +
+                ",\"height\":" + std::to_string(m.height) + ",\"difference\":" + std::to_string(m.difference) +
+                ",\"percentage\":" + m.percentage + "}";
+  }
+  expected += "]}\n";
+  EXPECT_GE(lines.size(), 1u);
+  EXPECT_LE(lines.size(), 3u);
+  EXPECT_EQ(json.out, expected);
+}
+
+TEST_F(PexoraFindTest, RefusesBadArgumentsWithExitCode2AndSaysWhy) {
+  std::ofstream(folder_ / "not-a-picture.png") << "hello";
+  const std::string notPicture = Quoted((folder_ / "not-a-picture.png").string());
+  const struct Case {
+    std::string arguments;
+    std::string message;
+  } cases[] = {
+      {"", "SEARCH_IN is required"},
+      {"SearchIn2.jpg", "SEARCH_FOR is required"},
+      {"SearchIn2.jpg SearchFor2.jpg extra.png", "extra.png"},
+      {"--frobnicate SearchIn2.jpg SearchFor2.jpg", "--frobnicate"},
+      {"missing.png SearchFor2.jpg", "cannot load SEARCH_IN 'missing.png': the picture could not be loaded"},
+      {"SearchIn2.jpg " + notPicture, "not-a-picture.png': the picture could not be loaded"},
+      {"SearchIn2.jpg $(printf 'bad\\377name.png')", "not valid UTF-8"},
+      {"SearchIn2.jpg .", "cannot load SEARCH_FOR '.'"},
+      {"SearchFor2.jpg SearchIn2.jpg", "does not fit (code 5)"},
+      {"--region 0,0,0,10 SearchIn2.jpg SearchFor2.jpg", "--region: the width and height must be at least 1"},
+      {"--region 1,2,3 SearchIn2.jpg SearchFor2.jpg", "--region: expected X,Y,WIDTH,HEIGHT"},
+      {"--region -1,0,100,100 SearchIn2.jpg SearchFor2.jpg", "--region: expected X,Y,WIDTH,HEIGHT"},
+      {"--region 600,0,100,100 SearchIn2.jpg SearchFor2.jpg", "(640x480): a parameter is out of range (code 7)"},
+      {"--region 0,0,50,50 SearchIn2.jpg SearchFor2.jpg", "does not fit (code 5)"},
+      {"--min-percentage 100.5 SearchIn2.jpg SearchFor2.jpg", "--min-percentage: must lie within 0..100"},
+      {"--min-percentage nan SearchIn2.jpg SearchFor2.jpg", "--min-percentage: must lie within 0..100"},
+      {"--max-matches -1 SearchIn2.jpg SearchFor2.jpg", "--max-matches"},
+      {"--difference 99999999999 SearchIn2.jpg SearchFor2.jpg", "--difference"},
+      {"--argb-tolerance 256 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance"},
+      {"--argb-tolerance 1,2,3 SearchIn2.jpg SearchFor2.jpg", "--argb-tolerance: give one value or four"},
+      {"--ahsl-tolerance 1.5 SearchIn2.jpg SearchFor2.jpg", "--ahsl-tolerance"},
+      {"--ahsl-tolerance 0.1,nan,0.1,0.1 SearchIn2.jpg SearchFor2.jpg", "--ahsl-tolerance: each value must lie"},
+      {"--type fuzzy SearchIn2.jpg SearchFor2.jpg", "--type"},
+      {"--type exact --alpha SearchIn2.jpg SearchFor2.jpg", "--alpha: works with --type argb or ahsl"},
+      {"--stretch-min 0x10 SearchIn2.jpg SearchFor2.jpg", "--stretch-min: expected WIDTHxHEIGHT"},
+      {"--stretch-max 10 SearchIn2.jpg SearchFor2.jpg", "--stretch-max: expected WIDTHxHEIGHT"},
+      {"--stretch-filter sharp --stretch-max 99x99 SearchIn2.jpg SearchFor2.jpg", "--stretch-filter"},
+      {"--resample-in 9000x9000 SearchIn2.jpg SearchFor2.jpg", "not enough memory"},
+      {"--threads 3 SearchIn2.jpg SearchFor2.jpg", "--threads"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const ToolRun run = Find(c.arguments);
+    EXPECT_EQ(run.exit, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(PexoraFindTest, HelpNamesEveryOptionWithItsDefault) {
+  const ToolRun run = Find("--help");
+  EXPECT_EQ(run.exit, 0);
+  for (const char* text :
+       {"--type exact|argb|ahsl=argb", "--alpha", "--argb-tolerance N|A,R,G,B=15", "--ahsl-tolerance X|A,H,S,L=0.5",
+        "--difference N=150", "--stretch-min WIDTHxHEIGHT", "--stretch-max WIDTHxHEIGHT",
+        "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT", "--resample-for WIDTHxHEIGHT",
+        "--resample-filter FILTER=bilinear", "--threads all|1=all", "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0",
+        "--max-matches N=0", "--json", "Exit code: 0 when something was found, 1 when nothing was, 2 on an error"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+  const ToolRun version = Find("--version");
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_EQ(version.out, "pexora-find 1.0.0 (library 1.0.0)\n");
+}
+
+TEST_F(PexoraFindTest, ShowsProgressOnlyOnATerminalAndClearsIt) {
+  // A search of a second or more: 151 stretched sizes on one thread.
+  const std::string slow =
+      "--threads 1 --max-matches 1 -t ahsl --alpha --stretch-min 100x100 --stretch-max 250x250 "
+      "SearchInAlphaStretched.PNG SearchForAlpha.png";
+  const ToolRun piped = Find(slow);
+  EXPECT_EQ(piped.err, "");
+  const ToolRun terminal = Find(slow, true);
+  EXPECT_EQ(terminal.exit, piped.exit);
+  EXPECT_NE(terminal.out.find("searching ["), std::string::npos) << terminal.out;
+  EXPECT_NE(terminal.out.find("\r\033[K"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// The matches of a search, as lines of text or as JSON.
+#pragma once
+
+#include <ostream>
+
+#include "pexora/pexora.h"
+
+namespace pexora::find {
+
+// One line per match:
+// "position X,Y size WIDTHxHEIGHT difference D percentage P".
+void PrintText(const TPXResult& result, std::ostream& out);
+
+// {"matches":[{"x":..,"y":..,"width":..,"height":..,"difference":..,
+// "percentage":..},...]} on one line.
+void PrintJson(const TPXResult& result, std::ostream& out);
+
+}  // namespace pexora::find
