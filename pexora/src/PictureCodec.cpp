@@ -161,7 +161,9 @@ Image DecodePictureBytes(const uint8_t* data, size_t size) {
     CheckPixelCount(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
   }
   FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-  Bitmap decoded(FreeImage_LoadFromMemory(format, memory.get(), 0));
+  // JPEG with the accurate integer transform and smooth chroma upsampling:
+  // FreeImage's default, the fast transform, adds visible error.
+  Bitmap decoded(FreeImage_LoadFromMemory(format, memory.get(), format == FIF_JPEG ? JPEG_ACCURATE : 0));
   if (!decoded || !FreeImage_HasPixels(decoded.get())) FailLoading();
   CheckPixelCount(FreeImage_GetWidth(decoded.get()), FreeImage_GetHeight(decoded.get()));
   Bitmap argb = To32Bits(decoded.get());
