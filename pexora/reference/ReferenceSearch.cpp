@@ -19,7 +19,9 @@ struct Rules {
   uint32_t tolerance[4] = {0, 0, 0, 0};  // A, R, G, B or A, H, S, L in fixed point
 };
 
-// The channel differences of two pixels: A, R, G, B or A, H, S, L.
+// How far each channel of the searched pixel lies from the search-for pixel:
+// A, R, G, B, or A, the hue distance weighted by the smaller chroma, the
+// chroma difference and the lightness difference.
 void Differences(const Rules& rules, uint32_t in, uint32_t of, uint32_t d[4]) {
   d[0] = static_cast<uint32_t>(std::abs(int(AlphaOf(in)) - int(AlphaOf(of))));
   if (!rules.ahsl) {
@@ -29,9 +31,8 @@ void Differences(const Rules& rules, uint32_t in, uint32_t of, uint32_t d[4]) {
     return;
   }
   const Hsl16 a = ToHsl16(in), b = ToHsl16(of);
-  const int hue = std::abs(int(a.hue) - int(b.hue));
-  d[1] = (a.grey || b.grey) ? 0 : static_cast<uint32_t>(std::min(hue, 65536 - hue));
-  d[2] = static_cast<uint32_t>(std::abs(int(a.saturation) - int(b.saturation)));
+  d[1] = WeightedHueDistance(a.hue, b.hue, std::min(a.chroma, b.chroma));
+  d[2] = static_cast<uint32_t>(std::abs(int(a.chroma) - int(b.chroma)));
   d[3] = static_cast<uint32_t>(std::abs(int(a.lightness) - int(b.lightness)));
 }
 
@@ -89,9 +90,7 @@ void SearchOneSize(const Image& searched, const Image& target, const Rules& rule
           if (rules.alpha && AlphaOf(of) == 0) continue;
           uint32_t d[4];
           Differences(rules, searched.At(x + tx, y + ty), of, d);
-          uint64_t channels = 0;
-          for (int c = rules.alpha ? 1 : 0; c < 4; ++c) channels += d[c];
-          sum += channels * (rules.alpha ? AlphaOf(of) : 255);
+          for (int c = rules.alpha ? 1 : 0; c < 4; ++c) sum += d[c];
         }
       }
       found.push_back({x, y, target.width, target.height, differing, compared, sum});
@@ -132,7 +131,7 @@ Outcome Search(const Image& whole, const Image& target, const TPXProcessParamete
     rules.tolerance[3] = p.ARGBBTolerance;
   } else if (rules.ahsl) {
     rules.tolerance[0] = FixedTolerance(p.AHSLATolerance, 255);
-    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65536);
+    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65535);
     rules.tolerance[2] = FixedTolerance(p.AHSLSTolerance, 65535);
     rules.tolerance[3] = FixedTolerance(p.AHSLLTolerance, 65535);
   }

@@ -15,6 +15,15 @@ int GridLevel(int32_t x, int32_t y) {
   return level;
 }
 
+// Channel c accepts exactLow..exactHigh at tolerance 0, widened by the
+// tolerance on both sides within 0..full.
+void Accept(TemplatePixel& p, int c, uint32_t exactLow, uint32_t exactHigh, uint32_t tolerance, uint32_t full) {
+  p.exactLow[c] = static_cast<uint16_t>(exactLow);
+  p.exactHigh[c] = static_cast<uint16_t>(exactHigh);
+  p.low[c] = static_cast<uint16_t>(exactLow > tolerance ? exactLow - tolerance : 0);
+  p.high[c] = static_cast<uint16_t>(std::min<uint32_t>(full, exactHigh + tolerance));
+}
+
 }  // namespace
 
 SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
@@ -34,24 +43,23 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       p.x = x;
       p.y = y;
       p.offset = int64_t{y} * searchedWidth + x;
-      p.value[0] = static_cast<uint16_t>(alpha);
+      // With a mask, |d| * alpha / 255 > T exactly when |d| > floor(255 T / alpha).
+      const auto tolerance = [&](int c) {
+        const uint32_t limit = settings.tolerance[c];
+        return settings.alphaMask ? std::min<uint32_t>(65535, 255 * limit / alpha) : limit;
+      };
+      Accept(p, 0, alpha, alpha, tolerance(0), 255);
       if (settings.model == ColorModel::kArgb) {
-        p.value[1] = static_cast<uint16_t>(RedOf(argb));
-        p.value[2] = static_cast<uint16_t>(GreenOf(argb));
-        p.value[3] = static_cast<uint16_t>(BlueOf(argb));
+        const uint32_t value[4] = {alpha, RedOf(argb), GreenOf(argb), BlueOf(argb)};
+        for (int c = 1; c < 4; ++c) Accept(p, c, value[c], value[c], tolerance(c), 255);
       } else {
         const Hsl16 hsl = ToHsl16(argb);
-        p.value[1] = hsl.hue;
-        p.value[2] = hsl.saturation;
-        p.value[3] = hsl.lightness;
-        p.hueMask = hsl.grey ? 0 : 0xFFFF;
-      }
-      p.weight = static_cast<uint16_t>(settings.alphaMask ? alpha : 255);
-      for (int c = 0; c < 4; ++c) {
-        uint32_t limit = settings.threshold[c];
-        // With a mask, |d| * alpha / 255 > T exactly when |d| > floor(255 T / alpha).
-        if (settings.alphaMask) limit = c == 0 ? 65535 : (255 * limit) / alpha;
-        p.threshold[c] = static_cast<uint16_t>(std::min<uint32_t>(limit, 65535));
+        p.hue = hsl.hue;
+        p.hueChroma = hsl.chroma;
+        p.hueLimit = static_cast<uint16_t>(tolerance(1));
+        Accept(p, 1, 0, 65535, 0, 65535);
+        Accept(p, 2, hsl.chroma, hsl.chroma, tolerance(2), 65535);
+        Accept(p, 3, hsl.lightness, hsl.lightness, tolerance(3), 65535);
       }
       t.pixels.push_back(p);
     }

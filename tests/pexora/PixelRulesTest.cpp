@@ -34,7 +34,13 @@ const PixelCase kCases[] = {
     {"ahsl, hue distance goes round the circle", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0018, 0xFFFF1800, {}, {0, 0.04, 0, 0}, false},
     {"ahsl, hue past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0030, 0xFFFF3000, {}, {0, 0.04, 0, 0}, true},
     {"ahsl, grey has no hue", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF828080, {}, {0, 0, 0.01, 0.01}, false},
-    {"ahsl, saturation past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF908080, {}, {0, 1, 0.05, 1}, true},
+    {"ahsl, opposite hues of near-grey pixels are close", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF848080, 0xFF808084, {}, {0, 0.01, 0.02, 0.02}, false},
+    {"ahsl, hue weighted by the duller pixel, past", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF908070, 0xFFFF0000, {}, {0, 0.01, 1, 1}, true},
+    {"ahsl, hue weighted by the duller pixel, within", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF908070, 0xFFFF0000, {}, {0, 0.0105, 1, 1}, false},
+    {"ahsl, chroma past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF908080, {}, {0, 1, 0.05, 1}, true},
+    {"ahsl, chroma at its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF8D8080, {}, {0, 1, 13.0 / 255, 1}, false},
+    {"ahsl, near white: one level is little chroma", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFFFFFE, 0xFFFFFFFF, {}, {0, 0, 0.01, 0.01}, false},
+    {"ahsl, near black: one level is little chroma", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF000100, 0xFF010000, {}, {0, 0.01, 0.01, 0.01}, false},
     {"ahsl, lightness past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF000000, 0xFF202020, {}, {0, 1, 1, 0.1}, true},
     {"ahsl, alpha past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xC0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, true},
     {"ahsl, alpha within its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xD0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, false},
@@ -95,22 +101,27 @@ TEST(PixelRulesAlphaMask, TransparentPixelsTakeNoPart) {
 TEST(HslColor, KnownColours) {
   struct {
     uint32_t argb;
-    uint16_t hue, saturation, lightness;
-    bool grey;
+    uint16_t hue, chroma, lightness;
   } cases[] = {
-      {0xFFFF0000, 0, 65535, 32768, false},     {0xFF00FF00, 21845, 65535, 32768, false},
-      {0xFF0000FF, 43691, 65535, 32768, false}, {0xFFFF00FF, 54613, 65535, 32768, false},
-      {0xFFFFFFFF, 0, 0, 65535, true},          {0xFF000000, 0, 0, 0, true},
-      {0x00808080, 0, 0, 32896, true},          {0xFF804040, 0, 21845, 24672, false},
+      {0xFFFF0000, 0, 65535, 32768},     {0xFF00FF00, 21845, 65535, 32768}, {0xFF0000FF, 43691, 65535, 32768},
+      {0xFFFF00FF, 54613, 65535, 32768}, {0xFFFFFFFF, 0, 0, 65535},         {0xFF000000, 0, 0, 0},
+      {0x00808080, 0, 0, 32896},         {0xFF804040, 0, 16448, 24672},     {0xFF908070, 5461, 8224, 32896},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.argb);
     const Hsl16 hsl = ToHsl16(c.argb);
     EXPECT_EQ(hsl.hue, c.hue);
-    EXPECT_EQ(hsl.saturation, c.saturation);
+    EXPECT_EQ(hsl.chroma, c.chroma);
     EXPECT_EQ(hsl.lightness, c.lightness);
-    EXPECT_EQ(hsl.grey, c.grey);
   }
+}
+
+TEST(HslColor, WeightedHueDistanceGoesRoundTheCircleAndFadesWithChroma) {
+  EXPECT_EQ(WeightedHueDistance(0, 32768, 65535), kMaxWeightedHueDistance);
+  EXPECT_EQ(WeightedHueDistance(65535, 1, 65535), 1u);       // 2 apart across 0
+  EXPECT_EQ(WeightedHueDistance(1000, 60000, 65535), 6535u);  // the short way round
+  EXPECT_EQ(WeightedHueDistance(0, 32768, 0), 0u);
+  EXPECT_EQ(WeightedHueDistance(0, 16384, 32768), 8192u);
 }
 
 }  // namespace

@@ -193,11 +193,16 @@ typedef struct TPXResult {
  * pixel laid over it when:
  *   EXACT: any of A, R, G, B differs;
  *   RELATIVE_ARGB: |dA| > A or |dR| > R or |dG| > G or |dB| > B tolerance;
- *   RELATIVE_AHSL: in 16-bit fixed point (hue: fraction of the circle times
- *     65536; saturation and lightness times 65535; alpha 0..255), with each
- *     tolerance clamped to 0..1 (NaN as 0) and brought to the same units
- *     rounding down, when |dA|, |dS| or |dL| or the circular hue distance
- *     exceeds its tolerance; hue is not compared where either pixel is grey.
+ *   RELATIVE_AHSL: in 16-bit fixed point: alpha 0..255; hue a fraction of
+ *     the circle times 65536 (0 for grey); chroma C = max - min and lightness
+ *     L = (max + min) / 2 of R, G, B on the 0..1 scale times 65535. Each
+ *     tolerance is clamped to 0..1 (NaN as 0) and brought to the same units
+ *     rounding down (A times 255, the others times 65535). A pixel differs
+ *     when |dA| exceeds the A tolerance, |dC| the S tolerance, |dL| the L
+ *     tolerance, or the circular hue distance (0..32768) times the smaller
+ *     chroma of the two pixels, divided by 65536 and rounded down, the H
+ *     tolerance: hue counts fully between vivid colours and fades out towards
+ *     grey, where it is noise.
  *   ..._ALPHA: the search-for alpha a is a mask: pixels with a = 0 take no
  *     part, the others scale their channel differences by a / 255 before the
  *     tolerances apply (|d| * a > tolerance * 255); the A tolerance is unused.
@@ -216,8 +221,10 @@ typedef struct TPXResult {
  *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
- * then the smaller sum of absolute channel differences, then the larger area,
- * then top-most, then left-most. Matches come best first; MultipleMatches
+ * then the smaller sum, over the compared pixels and channels, of the
+ * channel differences as the rule measures them (for AHSL: |dA|, the weighted
+ * hue distance, |dC|, |dL|), then the larger area, then top-most, then
+ * left-most. Matches come best first; MultipleMatches
  * false gives the best one only. Success is -1 exactly when there is a match;
  * without matches nothing is allocated. Unknown CompareType, or an unknown
  * StretchResampler with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
