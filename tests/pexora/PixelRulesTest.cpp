@@ -26,11 +26,15 @@ const PixelCase kCases[] = {
     {"argb, red past its tolerance", PX_COMPARE_TYPE_RELATIVE_ARGB, 0xFF202030, 0xFF102030, {0, 15, 0, 0}, {}, true},
     {"argb, alpha is a channel", PX_COMPARE_TYPE_RELATIVE_ARGB, 0x80102030, 0xFF102030, {15, 15, 15, 15}, {}, true},
     {"argb, tolerance 255 takes anything", PX_COMPARE_TYPE_RELATIVE_ARGB, 0x00000000, 0xFFFFFFFF, {255, 255, 255, 255}, {}, false},
-    {"argb alpha, half-transparent counts half", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF2D0000, 0x80100000, {0, 15, 0, 0}, {}, false},
-    {"argb alpha, 30 at alpha 128 is past 15", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF2E0000, 0x80100000, {0, 15, 0, 0}, {}, true},
-    {"argb alpha, opaque counts whole", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF200000, 0xFF100000, {0, 15, 0, 0}, {}, true},
+    // Red 16 at alpha 128 gives 9..135 over some background; 240 gives 121..247.
+    {"argb alpha, dark red at half over the lightest background", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF960000, 0x80100000, {0, 15, 0, 0}, {}, false},
+    {"argb alpha, dark red at half, one past the lightest", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF970000, 0x80100000, {0, 15, 0, 0}, {}, true},
+    {"argb alpha, light red at half over the darkest background", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF6A0000, 0x80F00000, {0, 15, 0, 0}, {}, false},
+    {"argb alpha, light red at half, one past the darkest", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF690000, 0x80F00000, {0, 15, 0, 0}, {}, true},
+    {"argb alpha, opaque keeps the plain rule", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFF200000, 0xFF100000, {0, 15, 0, 0}, {}, true},
     {"argb alpha, the A tolerance is not used", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0x00102030, 0xFF102030, {0, 0, 0, 0}, {}, false},
-    {"argb alpha, alpha 1 makes any difference small", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFFFFFFFF, 0x01000000, {0, 1, 1, 1}, {}, false},
+    {"argb alpha, black at alpha 1 reaches 254, tolerance 1 the rest", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFFFFFFFF, 0x01000000, {0, 1, 1, 1}, {}, false},
+    {"argb alpha, black at alpha 1 does not reach 255", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 0xFFFFFFFF, 0x01000000, {0, 0, 0, 0}, {}, true},
     {"ahsl, hue distance goes round the circle", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0018, 0xFFFF1800, {}, {0, 0.04, 0, 0}, false},
     {"ahsl, hue past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFFFF0030, 0xFFFF3000, {}, {0, 0.04, 0, 0}, true},
     {"ahsl, grey has no hue", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF808080, 0xFF828080, {}, {0, 0, 0.01, 0.01}, false},
@@ -44,8 +48,16 @@ const PixelCase kCases[] = {
     {"ahsl, lightness past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xFF000000, 0xFF202020, {}, {0, 1, 1, 0.1}, true},
     {"ahsl, alpha past its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xC0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, true},
     {"ahsl, alpha within its tolerance", PX_COMPARE_TYPE_RELATIVE_AHSL, 0xD0102030, 0xFF102030, {}, {0.2, 1, 1, 1}, false},
-    {"ahsl alpha, difference scaled by alpha", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0x40FFFFFF, {}, {0, 0, 0, 0.3}, false},
-    {"ahsl alpha, opaque counts whole", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0xFFFFFFFF, {}, {0, 0, 0, 0.3}, true},
+    // White at alpha 64 has at least lightness 64 / 255 = 0.251 over any background.
+    {"ahsl alpha, white at a quarter does not give black", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0x40FFFFFF, {}, {0, 0, 0, 0.25}, true},
+    {"ahsl alpha, white at a quarter over black", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0x40FFFFFF, {}, {0, 0, 0, 0.251}, false},
+    {"ahsl alpha, opaque keeps the plain rule", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF000000, 0xFFFFFFFF, {}, {0, 0, 0, 0.3}, true},
+    // Red at alpha 128 keeps a chroma of at least 1 / 255 over any background.
+    {"ahsl alpha, red at half does not give grey", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF808080, 0x80FF0000, {}, {0, 0, 0, 0}, true},
+    {"ahsl alpha, red at half over grey", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF808080, 0x80FF0000, {}, {0, 0, 0.004, 0}, false},
+    // Red at alpha 230 over green is (230, 25, 0): its hue moves within the slack.
+    {"ahsl alpha, red at 230 over green", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFFE61900, 0xE6FF0000, {}, {0, 0, 0, 0.001}, false},
+    {"ahsl alpha, red at 230 does not turn green", PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA, 0xFF19E600, 0xE6FF0000, {}, {0, 0.1, 0, 0.001}, true},
 };
 
 void PrintTo(const PixelCase& c, std::ostream* os) { *os << c.what; }

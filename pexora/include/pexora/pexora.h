@@ -203,9 +203,21 @@ typedef struct TPXResult {
  *     chroma of the two pixels, divided by 65536 and rounded down, the H
  *     tolerance: hue counts fully between vivid colours and fades out towards
  *     grey, where it is noise.
- *   ..._ALPHA: the search-for alpha a is a mask: pixels with a = 0 take no
- *     part, the others scale their channel differences by a / 255 before the
- *     tolerances apply (|d| * a > tolerance * 255); the A tolerance is unused.
+ *   ..._ALPHA: a search-for pixel of colour F and alpha a (on the 0..1
+ *     scale) matches when some opaque background B gives a composite
+ *     a * F + (1 - a) * B within the tolerances of the searched pixel;
+ *     pixels with a = 0 take no part, opaque ones keep the rules above, the
+ *     A tolerance is unused. RELATIVE_ARGB_ALPHA, per channel: the searched
+ *     value lies in ceil(a * F) - T .. floor(a * F + (1 - a) * 255) + T.
+ *     RELATIVE_AHSL_ALPHA, in the fixed-point units above: the lightness in
+ *     ceil(a * L) - T .. floor(a * L + (1 - a) * 65535) + T (exact); the
+ *     chroma in ceil(a * C - (1 - a) * 65535) - T ..
+ *     floor(a * C + (1 - a) * 65535) + T (a background moves chroma by up to
+ *     1 - a either way); the hue as above but weighted by the smaller of the
+ *     searched chroma and the chroma the pixel keeps over any background,
+ *     max(0, ceil(a * C - (1 - a) * 65535)), and allowed
+ *     ceil((1 - a) * 65535 / 6) more (the most any background moves the hue
+ *     at that chroma), so a pixel composited onto any background matches.
  * Difference is the number of differing pixels; a position matches when
  * Difference <= DifferenceTolerance (a negative tolerance matches nothing).
  * MatchPercentage = 100 * (compared - Difference) / compared.
@@ -221,14 +233,16 @@ typedef struct TPXResult {
  *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
- * then the smaller sum, over the compared pixels and channels, of the
- * channel differences as the rule measures them (for AHSL: |dA|, the weighted
- * hue distance, |dC|, |dL|), then the larger area, then top-most, then
- * left-most. Matches come best first; MultipleMatches
- * false gives the best one only. Success is -1 exactly when there is a match;
- * without matches nothing is allocated. Unknown CompareType, or an unknown
- * StretchResampler with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
- * PX_ERROR_UNKNOWN.
+ * then the smaller sum, over the compared pixels and channels, of how far the
+ * searched value lies outside what tolerance 0 accepts (without _ALPHA: the
+ * absolute differences |dA|, |dR|, |dG|, |dB| or |dA|, weighted hue distance,
+ * |dC|, |dL|; with _ALPHA: the distance to the ranges above at T = 0, and
+ * for the hue the weighted distance beyond the background's allowance), then
+ * the larger area, then top-most, then left-most. Matches come best first;
+ * MultipleMatches false gives the best one only. Success is -1 exactly when
+ * there is a match; without matches nothing is allocated. Unknown
+ * CompareType, or an unknown StretchResampler with StretchCompare:
+ * PX_ERROR_NOT_AVAILABLE; a null Result: PX_ERROR_UNKNOWN.
  *
  * MultiThreadedProcessing uses all hardware threads, otherwise one; results
  * are the same. StatusCallback (may be null) is called only on the calling
