@@ -174,10 +174,13 @@ typedef struct TPXResult {
  *
  * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
  * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB,
- * top row first; pictures without alpha are opaque. It sets ImageObject,
+ * top row first; pictures without alpha are opaque; JPEG with the accurate
+ * integer transform and smooth chroma upsampling. It sets ImageObject,
  * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
  * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
- * resamples to Dimensions with Resampler. Codes: PX_ERROR_OBJECT for a null
+ * resamples to Dimensions with Resampler; pictures with alpha are resampled
+ * premultiplied (as are stretch sizes), so that the colour of transparent
+ * pixels does not show. Codes: PX_ERROR_OBJECT for a null
  * record; PX_ERROR_NOT_AVAILABLE for an unknown ProcessType or Resampler;
  * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
  * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
