@@ -19,32 +19,64 @@ struct Rules {
   uint32_t tolerance[4] = {0, 0, 0, 0};  // A, R, G, B or A, H, S, L in fixed point
 };
 
-// The channel differences of two pixels: A, R, G, B or A, H, S, L.
-void Differences(const Rules& rules, uint32_t in, uint32_t of, uint32_t d[4]) {
-  d[0] = static_cast<uint32_t>(std::abs(int(AlphaOf(in)) - int(AlphaOf(of))));
+// numerator / 255 rounded up, for numerator >= 0.
+int64_t Ceil255(int64_t numerator) { return (numerator + 254) / 255; }
+
+// How far value lies outside low255 / 255 .. high255 / 255 widened by the
+// tolerance on both sides, in whole units rounded up; 0 within.
+int64_t Beyond(int64_t value, int64_t low255, int64_t high255, int64_t tolerance) {
+  const int64_t below = low255 - 255 * (value + tolerance), above = 255 * (value - tolerance) - high255;
+  return below > 0 ? Ceil255(below) : above > 0 ? Ceil255(above) : 0;
+}
+
+// How far each compared channel of the searched pixel `in` lies outside what
+// the search-for pixel `of` accepts at the given tolerances: A, R, G, B, or A,
+// weighted hue, chroma, lightness. With the alpha types, `of` at alpha a may
+// lie over any opaque background: a channel of value v then shows anything
+// from a * v to a * v + (1 - a) * full, its chroma moves by up to (1 - a)
+// either way, and its hue by up to (1 - a) / 6 of the circle at the chroma it
+// keeps for certain. Without them `of` counts as opaque.
+void Excess(const Rules& rules, uint32_t in, uint32_t of, const uint32_t tolerance[4], int64_t excess[4]) {
+  const int64_t a = rules.alpha ? AlphaOf(of) : 255;
+  const auto channel = [&](int64_t value, int64_t reference, int64_t full, int c) {
+    excess[c] = Beyond(value, a * reference, a * reference + (255 - a) * full, tolerance[c]);
+  };
+  excess[0] = Beyond(AlphaOf(in), 255 * int64_t{AlphaOf(of)}, 255 * int64_t{AlphaOf(of)}, tolerance[0]);
   if (!rules.ahsl) {
-    d[1] = static_cast<uint32_t>(std::abs(int(RedOf(in)) - int(RedOf(of))));
-    d[2] = static_cast<uint32_t>(std::abs(int(GreenOf(in)) - int(GreenOf(of))));
-    d[3] = static_cast<uint32_t>(std::abs(int(BlueOf(in)) - int(BlueOf(of))));
+    channel(RedOf(in), RedOf(of), 255, 1);
+    channel(GreenOf(in), GreenOf(of), 255, 2);
+    channel(BlueOf(in), BlueOf(of), 255, 3);
     return;
   }
-  const Hsl16 a = ToHsl16(in), b = ToHsl16(of);
-  const int hue = std::abs(int(a.hue) - int(b.hue));
-  d[1] = (a.grey || b.grey) ? 0 : static_cast<uint32_t>(std::min(hue, 65536 - hue));
-  d[2] = static_cast<uint32_t>(std::abs(int(a.saturation) - int(b.saturation)));
-  d[3] = static_cast<uint32_t>(std::abs(int(a.lightness) - int(b.lightness)));
+  const Hsl16 searched = ToHsl16(in), wanted = ToHsl16(of);
+  const int64_t spread = (255 - a) * 65535;
+  const int64_t keptChroma = Ceil255(std::max<int64_t>(0, a * wanted.chroma - spread));
+  const int64_t slack = (spread + 1529) / 1530;
+  const int64_t hue = WeightedHueDistance(searched.hue, wanted.hue,
+                                          static_cast<uint16_t>(std::min<int64_t>(searched.chroma, keptChroma)));
+  excess[1] = std::max<int64_t>(0, hue - slack - tolerance[1]);
+  excess[2] = Beyond(searched.chroma, a * wanted.chroma - spread, a * wanted.chroma + spread, tolerance[2]);
+  channel(searched.lightness, wanted.lightness, 65535, 3);
 }
 
 bool Differs(const Rules& rules, uint32_t in, uint32_t of) {
-  uint32_t d[4];
-  Differences(rules, in, of, d);
-  const uint64_t a = AlphaOf(of);
+  int64_t excess[4];
+  Excess(rules, in, of, rules.tolerance, excess);
   for (int c = rules.alpha ? 1 : 0; c < 4; ++c) {
-    if (rules.alpha ? uint64_t{d[c]} * a > uint64_t{rules.tolerance[c]} * 255 : d[c] > rules.tolerance[c]) {
-      return true;
-    }
+    if (excess[c] > 0) return true;
   }
   return false;
+}
+
+// How far the pixel lies outside what tolerance 0 accepts, over the compared
+// channels.
+uint64_t Distance(const Rules& rules, uint32_t in, uint32_t of) {
+  static const uint32_t kNoTolerance[4] = {0, 0, 0, 0};
+  int64_t excess[4];
+  Excess(rules, in, of, kNoTolerance, excess);
+  uint64_t sum = 0;
+  for (int c = rules.alpha ? 1 : 0; c < 4; ++c) sum += static_cast<uint64_t>(excess[c]);
+  return sum;
 }
 
 bool Better(const Match& a, const Match& b) {
@@ -87,11 +119,7 @@ void SearchOneSize(const Image& searched, const Image& target, const Rules& rule
         for (int32_t tx = 0; tx < target.width; ++tx) {
           const uint32_t of = target.At(tx, ty);
           if (rules.alpha && AlphaOf(of) == 0) continue;
-          uint32_t d[4];
-          Differences(rules, searched.At(x + tx, y + ty), of, d);
-          uint64_t channels = 0;
-          for (int c = rules.alpha ? 1 : 0; c < 4; ++c) channels += d[c];
-          sum += channels * (rules.alpha ? AlphaOf(of) : 255);
+          sum += Distance(rules, searched.At(x + tx, y + ty), of);
         }
       }
       found.push_back({x, y, target.width, target.height, differing, compared, sum});
@@ -132,7 +160,7 @@ Outcome Search(const Image& whole, const Image& target, const TPXProcessParamete
     rules.tolerance[3] = p.ARGBBTolerance;
   } else if (rules.ahsl) {
     rules.tolerance[0] = FixedTolerance(p.AHSLATolerance, 255);
-    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65536);
+    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65535);
     rules.tolerance[2] = FixedTolerance(p.AHSLSTolerance, 65535);
     rules.tolerance[3] = FixedTolerance(p.AHSLLTolerance, 65535);
   }

@@ -10,7 +10,6 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model) {
   planes.height = picture.height;
   const size_t count = picture.pixels.size();
   for (auto& plane : planes.channel) plane.assign(count + kPlanePadding, 0);
-  if (model == ColorModel::kAhsl) planes.hueMask.assign(count + kPlanePadding, 0);
   if (model == ColorModel::kArgb) {
     for (auto& plane : planes.narrow) plane.assign(count + kPlanePadding, 0);
   }
@@ -25,9 +24,8 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model) {
     } else {
       const Hsl16 hsl = ToHsl16(argb);
       planes.channel[1][i] = hsl.hue;
-      planes.channel[2][i] = hsl.saturation;
+      planes.channel[2][i] = hsl.chroma;
       planes.channel[3][i] = hsl.lightness;
-      planes.hueMask[i] = hsl.grey ? 0 : 0xFFFF;
     }
   }
   return planes;

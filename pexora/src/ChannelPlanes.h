@@ -1,11 +1,10 @@
 // A picture split into four 16-bit channel planes, the form the search reads.
 //
 // In the ARGB model the planes hold A, R, G, B (0..255). In the AHSL model they
-// hold A (0..255) and the fixed-point hue, saturation and lightness of
-// HslColor.h, and hueMask holds 0xFFFF where the pixel has a hue (is not grey)
-// and 0 where it is grey. Every plane has kPlanePadding spare elements at its
-// end, so that a vector load that starts inside the picture stays inside the
-// allocation. The ARGB model also keeps its planes in 8 bits (narrow).
+// hold A (0..255) and the fixed-point hue, chroma and lightness of
+// HslColor.h. Every plane has kPlanePadding spare elements at its end, so that
+// a vector load that starts inside the picture stays inside the allocation.
+// The ARGB model also keeps its planes in 8 bits (narrow).
 #pragma once
 
 #include <array>
@@ -24,7 +23,6 @@ struct ChannelPlanes {
   int32_t width = 0;
   int32_t height = 0;
   std::array<std::vector<uint16_t>, 4> channel;
-  std::vector<uint16_t> hueMask;  // AHSL only
   // ARGB only: the same four planes in 8 bits, for twice as many lanes.
   std::array<std::vector<uint8_t>, 4> narrow;
 

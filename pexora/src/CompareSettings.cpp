@@ -1,6 +1,5 @@
 #include "CompareSettings.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "PictureCodec.h"
@@ -18,17 +17,16 @@ CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
   CompareSettings s;
   switch (p.CompareType) {
     case PX_COMPARE_TYPE_EXACT:
-      s.threshold = {0, 0, 0, 0};
+      s.tolerance = {0, 0, 0, 0};
       break;
     case PX_COMPARE_TYPE_RELATIVE_ARGB:
     case PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA:
-      s.threshold = {p.ARGBATolerance, p.ARGBRTolerance, p.ARGBGTolerance, p.ARGBBTolerance};
+      s.tolerance = {p.ARGBATolerance, p.ARGBRTolerance, p.ARGBGTolerance, p.ARGBBTolerance};
       break;
     case PX_COMPARE_TYPE_RELATIVE_AHSL:
     case PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA:
       s.model = ColorModel::kAhsl;
-      s.threshold = {FixedTolerance(p.AHSLATolerance, 255),
-                     std::min<uint32_t>(65535, FixedTolerance(p.AHSLHTolerance, 65536)),
+      s.tolerance = {FixedTolerance(p.AHSLATolerance, 255), FixedTolerance(p.AHSLHTolerance, 65535),
                      FixedTolerance(p.AHSLSTolerance, 65535), FixedTolerance(p.AHSLLTolerance, 65535)};
       break;
     default:

@@ -15,9 +15,11 @@ struct CompareSettings {
   ColorModel model = ColorModel::kArgb;
   // The search-for picture's alpha is a mask (the ..._ALPHA types).
   bool alphaMask = false;
-  // Per plane (A, R, G, B or A, H, S, L): a pixel differs when a channel's
-  // difference exceeds its threshold, in the units of ChannelPlanes.
-  std::array<uint32_t, 4> threshold{};
+  // Per channel (A, R, G, B, or A, H, S, L), in the units of ChannelPlanes:
+  // how far a searched pixel's channel may lie from what the search-for pixel
+  // accepts at tolerance 0 (for H: the weighted hue distance, for S: the
+  // chroma).
+  std::array<uint32_t, 4> tolerance{};
   int32_t differenceTolerance = 0;
   bool stretch = false;
   TPXDimensions minimalStretch{};

@@ -1,7 +1,5 @@
 #include "HslColor.h"
 
-#include <algorithm>
-
 #include "Image.h"
 
 namespace pexora {
@@ -21,15 +19,12 @@ Hsl16 ToHsl16(uint32_t argb) {
   const int32_t b = static_cast<int32_t>(BlueOf(argb));
   const int32_t high = std::max({r, g, b});
   const int32_t low = std::min({r, g, b});
-  Hsl16 hsl;
-  // L = (max + min) / 2 with channels in 0..1.
-  hsl.lightness = static_cast<uint16_t>(RoundedDivide(uint64_t(high + low) * 65535, 510));
-  if (high == low) return hsl;
-  hsl.grey = false;
   const int32_t delta = high - low;
-  // S = delta / (1 - |2L - 1|) = delta / (255 - |max + min - 255|).
-  const int32_t span = 255 - std::abs(high + low - 255);
-  hsl.saturation = static_cast<uint16_t>(std::min<uint32_t>(65535, RoundedDivide(uint64_t(delta) * 65535, uint64_t(span))));
+  Hsl16 hsl;
+  // L = (max + min) / 2 and C = max - min with channels in 0..1; 65535 / 255 = 257.
+  hsl.lightness = static_cast<uint16_t>(RoundedDivide(uint64_t(high + low) * 65535, 510));
+  hsl.chroma = static_cast<uint16_t>(delta * 257);
+  if (delta == 0) return hsl;
   // Hue in sixths of the circle: sector * delta + offset, over 6 * delta.
   int32_t sixths;
   if (high == r) {

@@ -12,7 +12,7 @@ struct Match {
   int32_t height = 0;
   int64_t difference = 0;  // differing pixels
   int64_t compared = 0;    // pixels that took part
-  uint64_t sum = 0;        // weighted sum of absolute channel differences
+  uint64_t sum = 0;        // how far the pixels lie outside what tolerance 0 accepts
 
   bool operator==(const Match&) const = default;
 };

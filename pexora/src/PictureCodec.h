@@ -21,7 +21,8 @@ Image DecodePictureFile(const std::string& path);
 Image DecodePictureBytes(const uint8_t* data, size_t size);
 
 // The picture resampled to width x height with one of the PX_RESAMPLER_...
-// filters (the caller has checked the filter and the size).
+// filters (the caller has checked the filter and the size); with alpha, the
+// colours are weighted by it, so that transparent pixels lend them nothing.
 Image Resample(const Image& picture, int32_t width, int32_t height, int32_t resampler);
 
 // True for the six PX_RESAMPLER_... values.

@@ -1,33 +1,48 @@
 // The per-pixel rule of the scan, in the fixed-point units of ChannelPlanes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "ChannelPlanes.h"
+#include "HslColor.h"
 #include "SearchTemplate.h"
 
 namespace pexora {
 
-// The difference of channel c between the searched picture's pixel at index i
-// and the template pixel p: absolute, circular for the hue (at most 32768),
-// and 0 for the hue when either pixel is grey.
-inline uint32_t ChannelDifference(const ChannelPlanes& in, size_t i, const SearchTemplate& t,
-                                  const TemplatePixel& p, int c) {
-  const int32_t a = in.channel[c][i];
-  const int32_t b = p.value[c];
-  uint32_t d = static_cast<uint32_t>(a > b ? a - b : b - a);
-  if (c == 1 && t.model == ColorModel::kAhsl) {
-    if (d > 32768) d = 65536 - d;
-    if ((in.hueMask[i] & p.hueMask) == 0) d = 0;
-  }
-  return d;
+// How far value lies outside low..high; 0 inside.
+inline uint32_t Outside(uint32_t value, uint32_t low, uint32_t high) {
+  return value < low ? low - value : value > high ? value - high : 0;
+}
+
+// The AHSL hue distance between the searched pixel at index i and p, weighted
+// by the smaller of the searched pixel's chroma and p.hueChroma.
+inline uint32_t WeightedHue(const ChannelPlanes& in, size_t i, const TemplatePixel& p) {
+  return WeightedHueDistance(in.channel[1][i], p.hue, std::min(in.channel[2][i], p.hueChroma));
 }
 
 inline bool PixelDiffers(const ChannelPlanes& in, size_t i, const SearchTemplate& t, const TemplatePixel& p) {
   for (int c = t.firstChannel; c < 4; ++c) {
-    if (ChannelDifference(in, i, t, p, c) > p.threshold[c]) return true;
+    const bool out = t.model == ColorModel::kAhsl && c == 1 ? WeightedHue(in, i, p) > p.hueLimit
+                                                            : Outside(in.channel[c][i], p.low[c], p.high[c]) > 0;
+    if (out) return true;
   }
   return false;
+}
+
+// The sum over the compared channels of how far the searched pixel at index i
+// lies outside what p accepts at tolerance 0.
+inline uint32_t PixelDistance(const ChannelPlanes& in, size_t i, const SearchTemplate& t, const TemplatePixel& p) {
+  uint32_t sum = 0;
+  for (int c = t.firstChannel; c < 4; ++c) {
+    if (t.model == ColorModel::kAhsl && c == 1) {
+      const uint32_t hue = WeightedHue(in, i, p);
+      sum += hue > p.hueSlack ? hue - p.hueSlack : 0;
+    } else {
+      sum += Outside(in.channel[c][i], p.exactLow[c], p.exactHigh[c]);
+    }
+  }
+  return sum;
 }
 
 }  // namespace pexora

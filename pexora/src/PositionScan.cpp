@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "HslColor.h"
 #include "PositionScan.h"
 #include "ScalarScan.h"
 
@@ -22,6 +23,14 @@ namespace hn = hwy::HWY_NAMESPACE;
 // Pixels tested between two checks for a vector whose lanes all failed.
 constexpr size_t kCheckInterval = 8;
 
+// Lanes where value lies outside low..high are non-zero.
+template <class D, class V>
+HWY_INLINE V OutsideOf(D d, V value, uint16_t low, uint16_t high) {
+  using T = hn::TFromD<D>;
+  return hn::Or(hn::SaturatedSub(hn::Set(d, static_cast<T>(low)), value),
+                hn::SaturatedSub(value, hn::Set(d, static_cast<T>(high))));
+}
+
 template <bool kAhsl, int kFirstChannel>
 void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
                  uint16_t limit, int64_t* differences) {
@@ -29,7 +38,6 @@ void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, in
   const size_t lanes = hn::Lanes(d);
   const uint16_t* const planes[4] = {in.channel[0].data(), in.channel[1].data(), in.channel[2].data(),
                                      in.channel[3].data()};
-  const uint16_t* const hueMask = kAhsl ? in.hueMask.data() : nullptr;
   const TemplatePixel* const pixels = t.pixels.data();
   const size_t pixelCount = t.pixels.size();
   const auto zero = hn::Zero(d);
@@ -50,15 +58,19 @@ void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, in
         const size_t at = base + static_cast<size_t>(p.offset);
         auto over = zero;
         for (int c = kFirstChannel; c < 4; ++c) {
-          if (kAhsl && c == 1 && p.hueMask == 0) continue;  // a grey pixel has no hue
+          if (kAhsl && c == 1) continue;  // the hue comes with the chroma
           const auto value = hn::LoadU(d, planes[c] + at);
-          const auto reference = hn::Set(d, p.value[c]);
-          auto difference = hn::Or(hn::SaturatedSub(value, reference), hn::SaturatedSub(reference, value));
-          if (kAhsl && c == 1) {
-            difference = hn::Min(difference, hn::Sub(zero, difference));  // round the circle
-            difference = hn::And(difference, hn::LoadU(d, hueMask + at));
+          over = hn::Or(over, OutsideOf(d, value, p.low[c], p.high[c]));
+          // The hue distance weighted by the smaller chroma; nothing to test
+          // where it cannot pass the limit.
+          if (kAhsl && c == 2 && p.hueChroma != 0 && p.hueLimit < kMaxWeightedHueDistance) {
+            const auto hue = hn::LoadU(d, planes[1] + at);
+            const auto reference = hn::Set(d, p.hue);
+            auto distance = hn::Or(hn::SaturatedSub(hue, reference), hn::SaturatedSub(reference, hue));
+            distance = hn::Min(distance, hn::Sub(zero, distance));  // round the circle
+            const auto weighted = hn::MulHigh(distance, hn::Min(value, hn::Set(d, p.hueChroma)));
+            over = hn::Or(over, hn::SaturatedSub(weighted, hn::Set(d, p.hueLimit)));
           }
-          over = hn::Or(over, hn::SaturatedSub(difference, hn::Set(d, p.threshold[c])));
         }
         counts = hn::SaturatedAdd(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
       }
@@ -69,9 +81,8 @@ void ScanVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, in
   }
 }
 
-// The ARGB model in 8-bit lanes: channel values and thresholds fit in a byte
-// (a threshold of 255 or more never lets a byte difference pass), and so do
-// counts up to a limit of 254.
+// The ARGB model in 8-bit lanes: channel values and their accepted ranges fit
+// in a byte, and so do counts up to a limit of 254.
 template <int kFirstChannel>
 void ScanNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
                        uint8_t limit, int64_t* differences) {
@@ -98,11 +109,7 @@ void ScanNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t
         const size_t at = base + static_cast<size_t>(p.offset);
         auto over = zero;
         for (int c = kFirstChannel; c < 4; ++c) {
-          const auto value = hn::LoadU(d, planes[c] + at);
-          const auto reference = hn::Set(d, static_cast<uint8_t>(p.value[c]));
-          const auto difference = hn::Or(hn::SaturatedSub(value, reference), hn::SaturatedSub(reference, value));
-          const auto threshold = hn::Set(d, static_cast<uint8_t>(std::min<uint16_t>(p.threshold[c], 255)));
-          over = hn::Or(over, hn::SaturatedSub(difference, threshold));
+          over = hn::Or(over, OutsideOf(d, hn::LoadU(d, planes[c] + at), p.low[c], p.high[c]));
         }
         counts = hn::SaturatedAdd(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
       }

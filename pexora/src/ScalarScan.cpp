@@ -19,11 +19,7 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
 uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y) {
   const size_t base = in.Index(x, y);
   uint64_t sum = 0;
-  for (const TemplatePixel& p : t.pixels) {
-    uint64_t pixel = 0;
-    for (int c = t.firstChannel; c < 4; ++c) pixel += ChannelDifference(in, base + static_cast<size_t>(p.offset), t, p, c);
-    sum += pixel * p.weight;
-  }
+  for (const TemplatePixel& p : t.pixels) sum += PixelDistance(in, base + static_cast<size_t>(p.offset), t, p);
   return sum;
 }
 

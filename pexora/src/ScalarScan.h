@@ -13,7 +13,7 @@ namespace pexora {
 void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
                    int32_t count, int64_t limit, int64_t* differences);
 
-// The weighted sum of absolute channel differences at position (x, y).
+// The sum over the compared pixels of PixelDistance at position (x, y).
 uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y);
 
 }  // namespace pexora

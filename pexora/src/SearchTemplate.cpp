@@ -15,6 +15,42 @@ int GridLevel(int32_t x, int32_t y) {
   return level;
 }
 
+struct Range {
+  uint32_t low = 0;
+  uint32_t high = 0;
+};
+
+// The values that a channel of value v (0..full) shows when a pixel of alpha
+// a (1..255) lies over some opaque background: from a * v over the darkest
+// background to a * v + (1 - a) * full over the lightest, alpha on the 0..1
+// scale. The exact range of the composite rounded inward to whole units.
+Range OverAnyBackground(uint32_t value, uint32_t alpha, uint32_t full) {
+  return {(alpha * value + 254) / 255, (alpha * value + (255 - alpha) * full) / 255};
+}
+
+// The chroma (0..65535) that a pixel of chroma c and alpha a shows over some
+// opaque background: a background moves a composite's chroma by at most
+// (1 - a), both ways.
+Range ChromaOverAnyBackground(uint32_t chroma, uint32_t alpha) {
+  const int64_t scaled = int64_t{alpha} * chroma, spread = int64_t{255 - alpha} * 65535;
+  return {static_cast<uint32_t>(std::max<int64_t>(0, (scaled - spread + 254) / 255)),
+          static_cast<uint32_t>((scaled + spread) / 255)};
+}
+
+// How far any background moves the hue of a pixel of alpha a, weighted by the
+// chroma the pixel keeps over any background: (1 - a) / 6 of the circle at
+// most (a sixth of the hue circle spans one unit of chroma), rounded up.
+uint32_t HueSlackOverAnyBackground(uint32_t alpha) { return ((255 - alpha) * 65535 + 1529) / 1530; }
+
+// Channel c accepts exactLow..exactHigh at tolerance 0, widened by the
+// tolerance on both sides within 0..full.
+void Accept(TemplatePixel& p, int c, uint32_t exactLow, uint32_t exactHigh, uint32_t tolerance, uint32_t full) {
+  p.exactLow[c] = static_cast<uint16_t>(exactLow);
+  p.exactHigh[c] = static_cast<uint16_t>(exactHigh);
+  p.low[c] = static_cast<uint16_t>(exactLow > tolerance ? exactLow - tolerance : 0);
+  p.high[c] = static_cast<uint16_t>(std::min<uint32_t>(full, exactHigh + tolerance));
+}
+
 }  // namespace
 
 SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
@@ -34,24 +70,27 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       p.x = x;
       p.y = y;
       p.offset = int64_t{y} * searchedWidth + x;
-      p.value[0] = static_cast<uint16_t>(alpha);
+      // Without a mask the colour counts as it is, as if opaque.
+      const uint32_t opacity = settings.alphaMask ? alpha : 255;
+      const auto& tolerance = settings.tolerance;
+      Accept(p, 0, alpha, alpha, tolerance[0], 255);
       if (settings.model == ColorModel::kArgb) {
-        p.value[1] = static_cast<uint16_t>(RedOf(argb));
-        p.value[2] = static_cast<uint16_t>(GreenOf(argb));
-        p.value[3] = static_cast<uint16_t>(BlueOf(argb));
+        const uint32_t value[4] = {alpha, RedOf(argb), GreenOf(argb), BlueOf(argb)};
+        for (int c = 1; c < 4; ++c) {
+          const Range range = OverAnyBackground(value[c], opacity, 255);
+          Accept(p, c, range.low, range.high, tolerance[c], 255);
+        }
       } else {
         const Hsl16 hsl = ToHsl16(argb);
-        p.value[1] = hsl.hue;
-        p.value[2] = hsl.saturation;
-        p.value[3] = hsl.lightness;
-        p.hueMask = hsl.grey ? 0 : 0xFFFF;
-      }
-      p.weight = static_cast<uint16_t>(settings.alphaMask ? alpha : 255);
-      for (int c = 0; c < 4; ++c) {
-        uint32_t limit = settings.threshold[c];
-        // With a mask, |d| * alpha / 255 > T exactly when |d| > floor(255 T / alpha).
-        if (settings.alphaMask) limit = c == 0 ? 65535 : (255 * limit) / alpha;
-        p.threshold[c] = static_cast<uint16_t>(std::min<uint32_t>(limit, 65535));
+        const Range chroma = ChromaOverAnyBackground(hsl.chroma, opacity);
+        const Range lightness = OverAnyBackground(hsl.lightness, opacity, 65535);
+        p.hue = hsl.hue;
+        p.hueChroma = static_cast<uint16_t>(chroma.low);
+        p.hueSlack = static_cast<uint16_t>(HueSlackOverAnyBackground(opacity));
+        p.hueLimit = static_cast<uint16_t>(std::min<uint32_t>(65535, tolerance[1] + p.hueSlack));
+        Accept(p, 1, 0, 65535, 0, 65535);
+        Accept(p, 2, chroma.low, chroma.high, tolerance[2], 65535);
+        Accept(p, 3, lightness.low, lightness.high, tolerance[3], 65535);
       }
       t.pixels.push_back(p);
     }

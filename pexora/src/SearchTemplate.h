@@ -1,6 +1,7 @@
 // The search-for picture at one size, prepared for the scan: its pixels that
-// take part, in the order they are tested, each with its channel values, its
-// own thresholds and its offset in the searched picture's planes.
+// take part, in the order they are tested, each with the values of a
+// searched pixel that it accepts and its offset in the searched picture's
+// planes.
 //
 // Pixels are tested coarse to fine (every 64th pixel of every 64th row first,
 // then the grid halves), so that the first tests are spread over the whole
@@ -20,10 +21,20 @@ struct TemplatePixel {
   int32_t x = 0;
   int32_t y = 0;
   int64_t offset = 0;  // y * searched width + x
-  std::array<uint16_t, 4> value{};
-  std::array<uint16_t, 4> threshold{};
-  uint16_t hueMask = 0;  // AHSL: 0xFFFF unless the pixel is grey
-  uint16_t weight = 0;   // 255, or the pixel's alpha with an alpha mask
+  // Channel c of a searched pixel passes when its value lies in
+  // low[c]..high[c]; exactLow[c]..exactHigh[c] is what tolerance 0 accepts.
+  // Not used for the AHSL hue, which is weighted (below).
+  std::array<uint16_t, 4> low{};
+  std::array<uint16_t, 4> high{};
+  std::array<uint16_t, 4> exactLow{};
+  std::array<uint16_t, 4> exactHigh{};
+  // AHSL: the hue passes when WeightedHueDistance(searched hue, hue,
+  // min(searched chroma, hueChroma)) is at most hueLimit; hueSlack is the part
+  // of hueLimit that tolerance 0 accepts.
+  uint16_t hue = 0;
+  uint16_t hueChroma = 0;
+  uint16_t hueLimit = 0;
+  uint16_t hueSlack = 0;
 };
 
 struct SearchTemplate {

@@ -1,7 +1,9 @@
 // Every kind of bad input the exports can be handed, and the code each gives.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
+#include <limits>
 
 #include "LibraryFixture.h"
 
@@ -198,13 +200,34 @@ TEST_F(BadInputTest, OddToleranceValuesAreHandled) {
   Comparison negative(in.record, of.record, ArgbParameters(255, -1));
   EXPECT_EQ(negative.code, PX_OK);
   EXPECT_EQ(negative.result.Success, 0);
-  for (const double tolerance : {std::nan(""), -3.0, 7.0, 1e300}) {
-    SCOPED_TRACE(tolerance);
-    Comparison c(in.record, of.record, AhslParameters(tolerance, 0));
-    EXPECT_EQ(c.code, PX_OK);
-    ASSERT_GE(c.result.MatchCount, 1);
-    EXPECT_EQ(c[0].Difference, 0);
+  // The search-for picture half transparent for the alpha types: over the
+  // background of its own colour it is the scene's crop.
+  Image halfTransparent = Crop(scene_, 2, 3, 10, 8);
+  for (uint32_t& p : halfTransparent.pixels) p = (p & 0x00FFFFFFu) | 0x80000000u;
+  SavePicture(halfTransparent, folder_.File("half.png"), FileFormat::kPng);
+  CreatedObject half(folder_.File("half.png"));
+  const double infinity = std::numeric_limits<double>::infinity();
+  for (const double tolerance : {std::nan(""), -3.0, 7.0, 1e300, infinity, -infinity}) {
+    for (const int32_t type : {PX_COMPARE_TYPE_RELATIVE_AHSL, PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA}) {
+      SCOPED_TRACE(testing::Message() << tolerance << " type " << type);
+      TPXProcessParameters p = AhslParameters(tolerance, 0);
+      p.CompareType = type;
+      Comparison c(in.record, type == PX_COMPARE_TYPE_RELATIVE_AHSL ? of.record : half.record, p);
+      EXPECT_EQ(c.code, PX_OK);
+      ASSERT_GE(c.result.MatchCount, 1);
+      EXPECT_EQ(c[0].Difference, 0);
+      EXPECT_EQ(c[0].Position.X, 2);
+      EXPECT_EQ(c[0].Position.Y, 3);
+    }
   }
+  // The widest ARGB tolerances accept everything everywhere, the true place first.
+  TPXProcessParameters widest = ArgbParameters(255, 0);
+  widest.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
+  Comparison c(in.record, half.record, widest);
+  ASSERT_EQ(c.code, PX_OK);
+  ASSERT_GE(c.result.MatchCount, 1);
+  EXPECT_EQ(c[0].Position.X, 2);
+  EXPECT_EQ(c[0].Position.Y, 3);
 }
 
 }  // namespace

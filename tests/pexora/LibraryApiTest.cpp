@@ -1,4 +1,5 @@
 // The exports of libpexora.so: objects, comparisons, results and progress.
+#include <FreeImage.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -193,6 +194,21 @@ TEST_F(LibraryApiTest, DecodesEveryFormatToTheSamePixels) {
   CreatedObject bmp24(Save(picture, "rgb.bmp", FileFormat::kBmp));
   ASSERT_EQ(bmp24.code, PX_OK);
   Comparison c(opaquePng.record, bmp24.record, exact);
+  ASSERT_EQ(c.result.MatchCount, 1);
+  EXPECT_EQ(c[0].Difference, 0);
+}
+
+TEST_F(LibraryApiTest, DecodesJpegWithTheAccurateTransform) {
+  const auto jpeg = Save(NaturalPicture(120, 90, 10), "scene.jpg", FileFormat::kJpeg);
+  const Image accurate = LoadPicture(jpeg, JPEG_ACCURATE);
+  // The file must tell the two transforms apart, or this test proves nothing.
+  ASSERT_NE(accurate.pixels, LoadPicture(jpeg, JPEG_DEFAULT).pixels);
+  CreatedObject decoded(jpeg);
+  CreatedObject expected(Save(accurate, "accurate.png"));
+  ASSERT_EQ(decoded.code, PX_OK);
+  TPXProcessParameters exact{};
+  exact.CompareType = PX_COMPARE_TYPE_EXACT;
+  Comparison c(decoded.record, expected.record, exact);
   ASSERT_EQ(c.result.MatchCount, 1);
   EXPECT_EQ(c[0].Difference, 0);
 }

@@ -14,6 +14,21 @@ uint32_t Pack(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return (a << 24)
 
 uint32_t Clamp8(double v) { return static_cast<uint32_t>(std::lround(std::fmin(255.0, std::fmax(0.0, v)))); }
 
+// The pixels of a 32-bit FreeImage bitmap, which is released.
+Image TakeBitmap32(FIBITMAP* dib) {
+  const int32_t width = int32_t(FreeImage_GetWidth(dib)), height = int32_t(FreeImage_GetHeight(dib));
+  Image out{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
+  for (int32_t y = 0; y < height; ++y) {
+    const BYTE* line = FreeImage_GetScanLine(dib, height - 1 - y);
+    for (int32_t x = 0; x < width; ++x) {
+      out.pixels[size_t(y) * size_t(width) + size_t(x)] = Pack(line[4 * x + FI_RGBA_ALPHA], line[4 * x + FI_RGBA_RED],
+                                                              line[4 * x + FI_RGBA_GREEN], line[4 * x + FI_RGBA_BLUE]);
+    }
+  }
+  FreeImage_Unload(dib);
+  return out;
+}
+
 }  // namespace
 
 Image RandomPicture(int32_t width, int32_t height, uint32_t seed, bool withAlpha) {
@@ -124,16 +139,7 @@ Image Rescaled(const Image& picture, int32_t width, int32_t height) {
   FIBITMAP* scaled = FreeImage_Rescale(dib, width, height, FILTER_BILINEAR);
   FreeImage_Unload(dib);
   if (scaled == nullptr) throw std::runtime_error("FreeImage_Rescale failed");
-  Image out{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
-  for (int32_t y = 0; y < height; ++y) {
-    const BYTE* line = FreeImage_GetScanLine(scaled, height - 1 - y);
-    for (int32_t x = 0; x < width; ++x) {
-      out.pixels[size_t(y) * size_t(width) + size_t(x)] = Pack(line[4 * x + FI_RGBA_ALPHA], line[4 * x + FI_RGBA_RED],
-                                                              line[4 * x + FI_RGBA_GREEN], line[4 * x + FI_RGBA_BLUE]);
-    }
-  }
-  FreeImage_Unload(scaled);
-  return out;
+  return TakeBitmap32(scaled);
 }
 
 Image RoundIcon() {
@@ -176,6 +182,16 @@ void SavePicture(const Image& picture, const std::filesystem::path& path, FileFo
   const bool saved = FreeImage_Save(fif, dib, path.string().c_str(), flags) != FALSE;
   FreeImage_Unload(dib);
   if (!saved) throw std::runtime_error("FreeImage_Save failed: " + path.string());
+}
+
+Image LoadPicture(const std::filesystem::path& path, int flags) {
+  const std::string name = path.string();
+  FIBITMAP* loaded = FreeImage_Load(FreeImage_GetFileType(name.c_str()), name.c_str(), flags);
+  if (loaded == nullptr) throw std::runtime_error("FreeImage_Load failed: " + name);
+  FIBITMAP* dib = FreeImage_ConvertTo32Bits(loaded);
+  FreeImage_Unload(loaded);
+  if (dib == nullptr) throw std::runtime_error("FreeImage_ConvertTo32Bits failed: " + name);
+  return TakeBitmap32(dib);
 }
 
 void SaveBlankMonochromePng(const std::filesystem::path& path, int32_t width, int32_t height) {

@@ -42,6 +42,10 @@ enum class FileFormat { kPng, kBmp, kJpeg, kTiff };
 void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format,
                  int jpegQuality = 90);
 
+// Reads a picture file with FreeImage's own loader and the given load flags,
+// as 32-bit ARGB, top row first.
+Image LoadPicture(const std::filesystem::path& path, int flags = 0);
+
 // Writes a blank 1-bit PNG of the given size: a huge picture in a small file.
 void SaveBlankMonochromePng(const std::filesystem::path& path, int32_t width, int32_t height);
 

@@ -1,6 +1,8 @@
 // The searches the three tutorial programs make, on pictures like theirs.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "LibraryFixture.h"
 
 namespace pexora::test {
@@ -32,6 +34,41 @@ TEST_F(TutorialSearchTest, BasicFindsAPasteInAJpegInArgbAndAhsl) {
       EXPECT_LE(c[0].Difference, 150);
     }
   }
+}
+
+TEST_F(TutorialSearchTest, BasicFindsACropOfADullPictureInItsJpegAtTightAhslTolerances) {
+  // Near-grey colours with thin dark strokes, as in screenshots and many
+  // photographs: JPEG moves their hue and saturation far, their lightness
+  // and chroma little.
+  Image scene = NaturalPicture(240, 180, 34);
+  for (uint32_t& p : scene.pixels) {
+    const uint32_t grey = (RedOf(p) + GreenOf(p) + BlueOf(p)) / 3;
+    const auto dull = [grey](uint32_t c) { return (c + 7 * grey) / 8; };
+    p = 0xFF000000u | (dull(RedOf(p)) << 16) | (dull(GreenOf(p)) << 8) | dull(BlueOf(p));
+  }
+  std::mt19937 random(34);
+  for (int stroke = 0; stroke < 150; ++stroke) {
+    const int32_t x = int32_t(random() % 230), y = int32_t(random() % 170), length = 3 + int32_t(random() % 6);
+    const bool across = random() % 2 == 0;
+    const uint32_t ink = 0xFF000000u | (0x010101u * (40 + random() % 50));
+    for (int32_t k = 0; k < length; ++k) scene.pixels[size_t(y + (across ? 0 : k)) * 240 + size_t(x + (across ? k : 0))] = ink;
+  }
+  SavePicture(scene, folder_.File("scene.jpg"), FileFormat::kJpeg, 80);
+  SavePicture(Crop(scene, 150, 60, 50, 40), folder_.File("part.png"), FileFormat::kPng);
+  CreatedObject in(folder_.File("scene.jpg"));
+  CreatedObject of(folder_.File("part.png"));
+  ASSERT_EQ(in.code, PX_OK);
+  int32_t differences[2] = {};
+  for (const bool ahsl : {false, true}) {
+    SCOPED_TRACE(ahsl ? "AHSL 0.06" : "ARGB 15");
+    Comparison c(in.record, of.record, ahsl ? AhslParameters(0.06, 100) : ArgbParameters(15, 100));
+    ASSERT_EQ(c.code, PX_OK);
+    ASSERT_EQ(c.result.MatchCount, 1);
+    EXPECT_EQ(c[0].Position.X, 150);
+    EXPECT_EQ(c[0].Position.Y, 60);
+    differences[ahsl] = c[0].Difference;
+  }
+  std::cout << "differing pixels of 2000: ARGB " << differences[0] << ", AHSL " << differences[1] << "\n";
 }
 
 TEST_F(TutorialSearchTest, ScaledFindsAnAlphaIconAtOneAndAHalfItsSize) {

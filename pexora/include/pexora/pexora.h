@@ -174,10 +174,13 @@ typedef struct TPXResult {
  *
  * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
  * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB,
- * top row first; pictures without alpha are opaque. It sets ImageObject,
+ * top row first; pictures without alpha are opaque; JPEG with the accurate
+ * integer transform and smooth chroma upsampling. It sets ImageObject,
  * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
  * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
- * resamples to Dimensions with Resampler. Codes: PX_ERROR_OBJECT for a null
+ * resamples to Dimensions with Resampler; pictures with alpha are resampled
+ * premultiplied (as are stretch sizes), so that the colour of transparent
+ * pixels does not show. Codes: PX_ERROR_OBJECT for a null
  * record; PX_ERROR_NOT_AVAILABLE for an unknown ProcessType or Resampler;
  * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
  * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
@@ -193,14 +196,31 @@ typedef struct TPXResult {
  * pixel laid over it when:
  *   EXACT: any of A, R, G, B differs;
  *   RELATIVE_ARGB: |dA| > A or |dR| > R or |dG| > G or |dB| > B tolerance;
- *   RELATIVE_AHSL: in 16-bit fixed point (hue: fraction of the circle times
- *     65536; saturation and lightness times 65535; alpha 0..255), with each
- *     tolerance clamped to 0..1 (NaN as 0) and brought to the same units
- *     rounding down, when |dA|, |dS| or |dL| or the circular hue distance
- *     exceeds its tolerance; hue is not compared where either pixel is grey.
- *   ..._ALPHA: the search-for alpha a is a mask: pixels with a = 0 take no
- *     part, the others scale their channel differences by a / 255 before the
- *     tolerances apply (|d| * a > tolerance * 255); the A tolerance is unused.
+ *   RELATIVE_AHSL: in 16-bit fixed point: alpha 0..255; hue a fraction of
+ *     the circle times 65536 (0 for grey); chroma C = max - min and lightness
+ *     L = (max + min) / 2 of R, G, B on the 0..1 scale times 65535. Each
+ *     tolerance is clamped to 0..1 (NaN as 0) and brought to the same units
+ *     rounding down (A times 255, the others times 65535). A pixel differs
+ *     when |dA| exceeds the A tolerance, |dC| the S tolerance, |dL| the L
+ *     tolerance, or the circular hue distance (0..32768) times the smaller
+ *     chroma of the two pixels, divided by 65536 and rounded down, the H
+ *     tolerance: hue counts fully between vivid colours and fades out towards
+ *     grey, where it is noise.
+ *   ..._ALPHA: a search-for pixel of colour F and alpha a (on the 0..1
+ *     scale) matches when some opaque background B gives a composite
+ *     a * F + (1 - a) * B within the tolerances of the searched pixel;
+ *     pixels with a = 0 take no part, opaque ones keep the rules above, the
+ *     A tolerance is unused. RELATIVE_ARGB_ALPHA, per channel: the searched
+ *     value lies in ceil(a * F) - T .. floor(a * F + (1 - a) * 255) + T.
+ *     RELATIVE_AHSL_ALPHA, in the fixed-point units above: the lightness in
+ *     ceil(a * L) - T .. floor(a * L + (1 - a) * 65535) + T (exact); the
+ *     chroma in ceil(a * C - (1 - a) * 65535) - T ..
+ *     floor(a * C + (1 - a) * 65535) + T (a background moves chroma by up to
+ *     1 - a either way); the hue as above but weighted by the smaller of the
+ *     searched chroma and the chroma the pixel keeps over any background,
+ *     max(0, ceil(a * C - (1 - a) * 65535)), and allowed
+ *     ceil((1 - a) * 65535 / 6) more (the most any background moves the hue
+ *     at that chroma), so a pixel composited onto any background matches.
  * Difference is the number of differing pixels; a position matches when
  * Difference <= DifferenceTolerance (a negative tolerance matches nothing).
  * MatchPercentage = 100 * (compared - Difference) / compared.
@@ -216,12 +236,16 @@ typedef struct TPXResult {
  *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
- * then the smaller sum of absolute channel differences, then the larger area,
- * then top-most, then left-most. Matches come best first; MultipleMatches
- * false gives the best one only. Success is -1 exactly when there is a match;
- * without matches nothing is allocated. Unknown CompareType, or an unknown
- * StretchResampler with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
- * PX_ERROR_UNKNOWN.
+ * then the smaller sum, over the compared pixels and channels, of how far the
+ * searched value lies outside what tolerance 0 accepts (without _ALPHA: the
+ * absolute differences |dA|, |dR|, |dG|, |dB| or |dA|, weighted hue distance,
+ * |dC|, |dL|; with _ALPHA: the distance to the ranges above at T = 0, and
+ * for the hue the weighted distance beyond the background's allowance), then
+ * the larger area, then top-most, then left-most. Matches come best first;
+ * MultipleMatches false gives the best one only. Success is -1 exactly when
+ * there is a match; without matches nothing is allocated. Unknown
+ * CompareType, or an unknown StretchResampler with StretchCompare:
+ * PX_ERROR_NOT_AVAILABLE; a null Result: PX_ERROR_UNKNOWN.
  *
  * MultiThreadedProcessing uses all hardware threads, otherwise one; results
  * are the same. StatusCallback (may be null) is called only on the calling
