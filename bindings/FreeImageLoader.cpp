@@ -31,9 +31,10 @@ PlatformLibrary::HMODULE LoadFreeImage() {
   // The Windows loader is told not to show its message box for a missing file
   // while FreeImage loads (SetErrorMode with SEM_NOOPENFILEERRORBOX). The loader
   // here never shows one, so there is no error mode to set and restore.
-#if defined(__i386__)
-  // FreeImage's start-up code may change the x87 control word; the program's
-  // floating-point settings are kept across the load.
+#if defined(__i386__) || defined(__x86_64__)
+  // A library's start-up code may change the x87 control word (precision,
+  // rounding, exception masks); the program's settings, on which its
+  // extended-precision conversions rely, are kept across the load.
   std::uint16_t controlWord = 0;
   __asm__ __volatile__("fnstcw %0" : "=m"(controlWord));
   const PlatformLibrary::HMODULE handle = PlatformLibrary::LoadLibraryW(FIDLL);

@@ -65,6 +65,22 @@ TEST_F(FreeImageBinding, BeforeTheLoadBothServicesAnswerAtOnce) {
   EXPECT_FALSE(FIL::FreeFreeImageLibrary());
 }
 
+std::uint16_t FloatingPointControlWord() {
+  std::uint16_t word = 0;
+  __asm__ __volatile__("fnstcw %0" : "=m"(word));
+  return word;
+}
+
+TEST_F(FreeImageBinding, TheLoadKeepsTheProgramsFloatingPointControlWord) {
+  const std::uint16_t before = FloatingPointControlWord();
+  Use("complete");
+  ASSERT_TRUE(FIL::InitFreeImageLibrary());
+  EXPECT_EQ(FloatingPointControlWord(), before);
+  // Extended precision still holds: 1 + 2^-60 differs from 1 only in 64 bits.
+  volatile long double tiny = 0x1p-60L;
+  EXPECT_NE(1.0L + tiny, 1.0L);
+}
+
 TEST_F(FreeImageBinding, LoadedThenUnloadedKeepsTheHandleAndTurnsTheServicesOff) {
   Use("complete");
   ASSERT_TRUE(FIL::InitFreeImageLibrary());

@@ -21,6 +21,14 @@ using FreeImageDouble::Throw;
 
 Control control;
 
+// Some libraries change the x87 control word while they load (precision,
+// exception masks); the double does so too, to a value nobody keeps by
+// accident: single precision, rounding toward zero.
+__attribute__((constructor)) void ChangeTheFloatingPointControlWord() {
+  const std::uint16_t changed = 0x0C7F;
+  __asm__ __volatile__("fldcw %0" : : "m"(changed));
+}
+
 struct Header {
   std::uint32_t biSize;
   std::int32_t biWidth;
