@@ -10,14 +10,20 @@ int ScalarCheck::differences(const Picture& searchIn, const Picture& searchFor, 
     for (int x = 0; x < searchFor.width; ++x) {
       const Rgba& f = searchFor.at(x, y);
       const Rgba& s = searchIn.at(at.x + x, at.y + y);
-      const int dr = std::abs(f.r - s.r), dg = std::abs(f.g - s.g), db = std::abs(f.b - s.b);
       bool differs;
       if (alphaMask) {
         if (f.a == 0) continue;
-        // |d| * a / 255 > tolerance, in integers.
-        differs = dr * f.a > t.r * 255 || dg * f.a > t.g * 255 || db * f.a > t.b * 255;
+        // The searched value lies outside every composite a * F + (1 - a) * B
+        // over an opaque background B, widened by the tolerance.
+        const auto outside = [a = f.a](int of, int in, int tolerance) {
+          const int low = (a * of + 254) / 255 - tolerance;
+          const int high = (a * of + (255 - a) * 255) / 255 + tolerance;
+          return in < low || in > high;
+        };
+        differs = outside(f.r, s.r, t.r) || outside(f.g, s.g, t.g) || outside(f.b, s.b, t.b);
       } else {
-        differs = std::abs(f.a - s.a) > t.a || dr > t.r || dg > t.g || db > t.b;
+        differs = std::abs(f.a - s.a) > t.a || std::abs(f.r - s.r) > t.r || std::abs(f.g - s.g) > t.g ||
+                  std::abs(f.b - s.b) > t.b;
       }
       if (differs && ++count > stopAbove) return count;
     }

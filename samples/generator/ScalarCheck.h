@@ -7,8 +7,9 @@
 // A plain check of the sample pairs, independent of the search library: how
 // many pixels of a search-for picture differ from the search-in picture at a
 // place, under relative ARGB tolerances, with the search-for alpha either a
-// channel or a mask (alpha 0 takes no part, alpha a scales the channel
-// differences by a / 255 and the A tolerance is not used).
+// channel or a mask (alpha 0 takes no part; a pixel of alpha a matches any
+// searched value that some opaque background under it could give, widened by
+// the tolerance; the A tolerance is not used).
 namespace ScalarCheck {
 
 struct Tolerances {

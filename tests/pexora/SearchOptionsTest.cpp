@@ -286,7 +286,7 @@ TEST_F(SearchOptionsTest, ConcurrentAndReentrantCallsGiveTheSameMatches) {
   for (std::thread& thread : threads) thread.join();
   for (const auto& result : results) EXPECT_EQ(result, expected);
 
-  Reentry reentry{&scene_, &part_, region};
+  Reentry reentry{&scene_, &part_, region, false, {}};
   PixelObject in(scene_);
   PixelObject of(part_);
   in.record.User = &reentry;

@@ -97,7 +97,7 @@ void DefineOptions(CLI::App& app, FindSettings& s) {
 
   app.add_option("-t,--type", s.compareType,
                  "How pixels are compared: exact, argb (per-channel tolerances in 0..255) or ahsl "
-                 "(alpha, hue, saturation, lightness tolerances in 0..1)")
+                 "(alpha, hue, chroma, lightness tolerances in 0..1)")
       ->transform(Choice(kCompareTypes))
       ->type_name("exact|argb|ahsl")
       ->default_str("argb");
