@@ -14,8 +14,4 @@ inline constexpr size_t kMaxFileNameUnits = 32768;
 // Largest picture file that is read, in bytes.
 inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
-// Most matching positions that one comparison collects before overlapping
-// matches are merged.
-inline constexpr int64_t kMaxCandidateMatches = int64_t{1} << 24;
-
 }  // namespace pexora

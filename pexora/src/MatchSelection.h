@@ -12,6 +12,16 @@ namespace pexora {
 // then wider.
 bool IsBetterMatch(const Match& a, const Match& b);
 
+// The match percentages of a and b compared exactly: below 0 when a's is the
+// lower, 0 when they are equal, above 0 when a's is the higher.
+int CompareFraction(const Match& a, const Match& b);
+
+// Whether each candidate's sum of differences can change which candidates
+// SelectMatches keeps: it can only where the candidate overlaps another of
+// the same match percentage. The others' sums matter only for the order of
+// the kept matches.
+std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates);
+
 bool Overlap(const Match& a, const Match& b);
 
 // Among matches whose rectangles intersect, keeps the best (repeatedly: the
