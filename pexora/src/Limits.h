@@ -14,4 +14,8 @@ inline constexpr size_t kMaxFileNameUnits = 32768;
 // Largest picture file that is read, in bytes.
 inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
+// Most memory that the matching positions of one comparison with
+// MultipleMatches may take before they are merged.
+inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;
+
 }  // namespace pexora
