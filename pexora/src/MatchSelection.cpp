@@ -34,14 +34,10 @@ namespace {
 class MatchGrid {
  public:
   explicit MatchGrid(const std::vector<Match>& matches) {
-    for (const Match& m : matches) Admit(m);
-  }
-  MatchGrid() = default;
-
-  // Makes the cells large enough for m; only before anything is filed.
-  void Admit(const Match& m) {
-    cellWidth_ = std::max<int64_t>(cellWidth_, m.width);
-    cellHeight_ = std::max<int64_t>(cellHeight_, m.height);
+    for (const Match& m : matches) {
+      cellWidth_ = std::max<int64_t>(cellWidth_, m.width);
+      cellHeight_ = std::max<int64_t>(cellHeight_, m.height);
+    }
   }
 
   // Calls visit(index) for the filed matches that share a cell with m until
@@ -111,51 +107,6 @@ std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates) {
     }
   }
   return decide;
-}
-
-std::vector<PartialMatch> SelectWithPartialSums(std::vector<PartialMatch> candidates, bool multiple,
-                                                const std::function<void(std::vector<PartialMatch*>&)>& refine) {
-  // Best first, with partial sums: a partial sum ranks a candidate no worse
-  // than its whole sum would, so a complete candidate on top is better than
-  // everything below it.
-  const auto lower = [&](size_t a, size_t b) { return IsBetterMatch(candidates[b].match, candidates[a].match); };
-  std::vector<size_t> heap(candidates.size());
-  MatchGrid grid;
-  for (size_t i = 0; i < heap.size(); ++i) {
-    heap[i] = i;
-    grid.Admit(candidates[i].match);
-  }
-  std::make_heap(heap.begin(), heap.end(), lower);
-  std::vector<PartialMatch> kept;
-  const auto overlapsKept = [&](const Match& m) {
-    return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index].match, m); });
-  };
-  constexpr size_t kBatch = 1024;
-  std::vector<PartialMatch*> batch;
-  while (!heap.empty()) {
-    batch.clear();
-    while (!heap.empty() && batch.size() < kBatch) {
-      PartialMatch& top = candidates[heap.front()];
-      if (top.Complete() && !batch.empty()) break;
-      std::pop_heap(heap.begin(), heap.end(), lower);
-      heap.pop_back();
-      if (overlapsKept(top.match)) continue;
-      if (!top.Complete()) {
-        batch.push_back(&top);
-        continue;
-      }
-      grid.File(top.match, kept.size());
-      kept.push_back(top);
-      if (!multiple) return kept;
-    }
-    if (batch.empty()) continue;
-    refine(batch);
-    for (PartialMatch* m : batch) {
-      heap.push_back(static_cast<size_t>(m - candidates.data()));
-      std::push_heap(heap.begin(), heap.end(), lower);
-    }
-  }
-  return kept;
 }
 
 std::vector<Match> SelectMatches(std::vector<Match> candidates, bool multiple) {

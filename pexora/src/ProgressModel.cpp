@@ -16,9 +16,9 @@ void ProgressModel::SetGroup(size_t group, double units, double priorPerUnit) {
   groups_[group].prior = priorPerUnit;
 }
 
-void ProgressModel::Done(size_t group, double seconds, double units) {
+void ProgressModel::Done(size_t group, double seconds) {
   std::lock_guard lock(mutex_);
-  groups_[group].done += units;
+  groups_[group].done += 1;
   groups_[group].seconds += seconds;
 }
 

@@ -20,8 +20,8 @@ class ProgressModel {
   size_t AddGroup(double units, double priorPerUnit);
   void SetGroup(size_t group, double units, double priorPerUnit);
 
-  // `units` units of the group took `seconds` together.
-  void Done(size_t group, double seconds, double units = 1);
+  // A unit of the group took `seconds`.
+  void Done(size_t group, double seconds);
 
   // Spent time over spent plus estimated remaining time, 0 .. 1.
   double Fraction() const;

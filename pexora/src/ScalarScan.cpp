@@ -18,15 +18,10 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
 
 uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y,
                           uint64_t limit) {
-  return SumOfDifferences(in, t, t.pixels.data(), t.pixels.size(), x, y, limit);
-}
-
-uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, const TemplatePixel* first,
-                          size_t count, int32_t x, int32_t y, uint64_t limit) {
   const size_t base = in.Index(x, y);
   uint64_t sum = 0;
-  for (const TemplatePixel* p = first; p != first + count; ++p) {
-    sum += PixelDistance(in, base + static_cast<size_t>(p->offset), t, *p);
+  for (const TemplatePixel& p : t.pixels) {
+    sum += PixelDistance(in, base + static_cast<size_t>(p.offset), t, p);
     if (sum > limit) break;
   }
   return sum;

@@ -18,9 +18,4 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
 uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y,
                           uint64_t limit = UINT64_MAX);
 
-// The same over `count` of the template's pixels from `first` (any of its
-// pixels, in any order).
-uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, const TemplatePixel* first,
-                          size_t count, int32_t x, int32_t y, uint64_t limit = UINT64_MAX);
-
 }  // namespace pexora

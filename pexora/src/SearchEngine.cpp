@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <tuple>
-#include <unordered_map>
 
 #include "Limits.h"
 #include "MatchSelection.h"
@@ -60,35 +59,27 @@ class SearchRun {
   std::vector<Match> Run() {
     Scan();
     if (!settings_.multipleMatches) return best_.compared > 0 ? std::vector<Match>{best_} : std::vector<Match>{};
-    std::vector<PartialMatch> candidates;
-    {
-      std::vector<Match> all;
-      for (std::vector<Match>& found : found_) {
-        all.insert(all.end(), found.begin(), found.end());
-        std::vector<Match>().swap(found);
-      }
-      const std::vector<bool> decide = SumsThatDecide(all);
-      candidates.reserve(all.size());
-      double rows = 0;
-      for (size_t i = 0; i < all.size(); ++i) {
-        const int32_t height = all[i].height;
-        candidates.push_back({all[i], decide[i] ? 0 : height, height, !decide[i]});
-        rows += decide[i] ? height : 0;
-      }
-      progress_.SetGroup(projectedSums_, 0, 0);
-      refineGroup_ = progress_.AddGroup(rows, meanWidth_ * kSumCostPerPixel);
+    std::vector<Match> candidates;
+    for (std::vector<Match>& found : found_) {
+      candidates.insert(candidates.end(), found.begin(), found.end());
+      std::vector<Match>().swap(found);
     }
-    std::vector<PartialMatch> kept = SelectWithPartialSums(
-        std::move(candidates), true, [&](std::vector<PartialMatch*>& batch) { Refine(batch); });
-    std::vector<Match*> unknown;
-    for (PartialMatch& m : kept) {
-      if (m.placeholder) unknown.push_back(&m.match);
+    progress_.SetGroup(projectedSums_, 0, 0);
+    // Sums first where they decide the merge, then for the kept matches' order.
+    const std::vector<bool> decide = SumsThatDecide(candidates);
+    std::vector<Match*> needed;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+      if (decide[i]) needed.push_back(&candidates[i]);
     }
-    ComputeSums(unknown);
-    std::vector<Match> matches;
-    for (const PartialMatch& m : kept) matches.push_back(m.match);
-    std::sort(matches.begin(), matches.end(), IsBetterMatch);
-    return matches;
+    ComputeSums(needed);
+    std::vector<Match> kept = SelectMatches(std::move(candidates), true);
+    needed.clear();
+    for (Match& m : kept) {
+      if (m.sum == 0) needed.push_back(&m);  // 0 is also a true sum: computing it again is harmless
+    }
+    ComputeSums(needed);
+    std::sort(kept.begin(), kept.end(), IsBetterMatch);
+    return kept;
   }
 
  private:
@@ -101,7 +92,7 @@ class SearchRun {
     const size_t sizes = templates_.Count();
     remainingRows_ = std::vector<std::atomic<int32_t>>(sizes);
     const double tolerance = double(settings_.differenceTolerance);
-    double rowsTotal = 0, candidatesPrior = 0, widths = 0;
+    double rowsTotal = 0, candidatesPrior = 0;
     for (size_t s = 0; s < sizes; ++s) {
       const TPXDimensions size = templates_.Size(s);
       const double pixels = double(size.Width) * size.Height;
@@ -112,14 +103,9 @@ class SearchRun {
       rowGroup_.push_back(progress_.AddGroup(rows, positions * std::min(pixels, 2 * tolerance + 64)));
       rowsTotal += rows;
       candidatesPrior += pixels;
-      widths += size.Width;
-      sizeIndex_[(int64_t{size.Width} << 32) | static_cast<uint32_t>(size.Height)] = s;
     }
     projectedSums_ = progress_.AddGroup(0, 0);
     meanPixels_ = candidatesPrior / double(sizes);
-    meanWidth_ = widths / double(sizes);
-    rowOrderOnce_ = std::make_unique<std::once_flag[]>(sizes);
-    rowOrders_.resize(sizes);
     rowsTotal_ = rowsTotal;
 
     // Each size is prepared one size ahead of its rows, so that the threads
@@ -162,10 +148,8 @@ class SearchRun {
       for (int32_t x = 0; x < positions; ++x) {
         if (differences[x] <= tolerance) found.push_back({x, row, t.width, t.height, differences[x], t.Compared(), 0});
       }
-      // Each one is held as a Match now and as a PartialMatch with its place in
-      // the merge later.
-      constexpr int64_t kBytes = sizeof(PartialMatch) + sizeof(size_t);
-      if (int64_t(candidatesFound_.load() + found.size()) * kBytes > kMaxCandidateBytes) {
+      // Held here, then once more while they are gathered for the merge.
+      if (int64_t(candidatesFound_.load() + found.size()) * int64_t{2 * sizeof(Match)} > kMaxCandidateBytes) {
         throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
       }
       ProjectSums(found.size());
@@ -201,62 +185,6 @@ class SearchRun {
     const double candidates = double(candidatesFound_ += found);
     const double rows = double(++rowsScanned_);
     progress_.SetGroup(projectedSums_, candidates * rowsTotal_ / rows, meanPixels_ * kSumCostPerPixel);
-  }
-
-  // A size's template pixels row by row, and its rows in spread order, for
-  // sums that grow a few rows at a time.
-  struct RowOrder {
-    std::shared_ptr<const SearchTemplate> t;
-    std::vector<TemplatePixel> pixels;
-    std::vector<size_t> start;  // of each row in pixels, and the end
-    std::vector<int32_t> spread;
-  };
-
-  const RowOrder& RowsOf(size_t s) {
-    std::call_once(rowOrderOnce_[s], [&] {
-      RowOrder& order = rowOrders_[s];
-      order.t = templates_.Acquire(s);
-      order.pixels = order.t->pixels;
-      std::stable_sort(order.pixels.begin(), order.pixels.end(), [](const TemplatePixel& a, const TemplatePixel& b) {
-        return std::tie(a.y, a.x) < std::tie(b.y, b.x);
-      });
-      order.start.assign(static_cast<size_t>(order.t->height) + 1, order.pixels.size());
-      for (size_t i = order.pixels.size(); i-- > 0;) order.start[static_cast<size_t>(order.pixels[i].y)] = i;
-      for (int32_t r = order.t->height - 1; r >= 0; --r) {
-        order.start[size_t(r)] = std::min(order.start[size_t(r)], order.start[size_t(r) + 1]);
-      }
-      order.spread = SpreadRows(order.t->height);
-    });
-    return rowOrders_[s];
-  }
-
-  // Grows each candidate's partial sum: by as many rows as it has, at least one.
-  void Refine(std::vector<PartialMatch*>& batch) {
-    constexpr size_t kPerUnit = 16;
-    RunShared(
-        (batch.size() + kPerUnit - 1) / kPerUnit, threads_,
-        [&](size_t unit) {
-          const Clock::time_point start = Clock::now();
-          double rows = 0;
-          for (size_t i = unit * kPerUnit; i < std::min(batch.size(), (unit + 1) * kPerUnit); ++i) {
-            PartialMatch& m = *batch[i];
-            const RowOrder& order = RowsOf(SizeIndex(m.match));
-            const int32_t end = std::min(m.rows, m.rowsDone + std::max(1, m.rowsDone));
-            for (int32_t k = m.rowsDone; k < end; ++k) {
-              const size_t r = static_cast<size_t>(order.spread[static_cast<size_t>(k)]);
-              m.match.sum += SumOfDifferences(planes_, *order.t, order.pixels.data() + order.start[r],
-                                              order.start[r + 1] - order.start[r], m.match.x, m.match.y);
-            }
-            rows += end - m.rowsDone;
-            m.rowsDone = end;
-          }
-          progress_.Done(refineGroup_, Seconds(start), rows);
-        },
-        [&] { reporter_.Update(progress_.Fraction()); });
-  }
-
-  size_t SizeIndex(const Match& m) const {
-    return sizeIndex_.at((int64_t{m.width} << 32) | static_cast<uint32_t>(m.height));
   }
 
   // The exact sums of the given candidates, a size at a time.
@@ -310,11 +238,8 @@ class SearchRun {
   ProgressReporter& reporter_;
   ProgressModel progress_;
   std::vector<size_t> prepareGroup_, rowGroup_;
-  size_t projectedSums_ = 0, refineGroup_ = 0;
-  double meanPixels_ = 0, meanWidth_ = 0, rowsTotal_ = 0;
-  std::unordered_map<int64_t, size_t> sizeIndex_;
-  std::unique_ptr<std::once_flag[]> rowOrderOnce_;
-  std::vector<RowOrder> rowOrders_;
+  size_t projectedSums_ = 0;
+  double meanPixels_ = 0, rowsTotal_ = 0;
   std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
   std::vector<std::atomic<int32_t>> remainingRows_;
   std::vector<std::vector<Match>> found_;  // per unit, with MultipleMatches
