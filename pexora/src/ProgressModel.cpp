@@ -1,12 +1,13 @@
 #include "ProgressModel.h"
 
 #include <algorithm>
+#include <map>
 
 namespace pexora {
 
-size_t ProgressModel::AddGroup(double units, double priorPerUnit) {
+size_t ProgressModel::AddGroup(int kind, double units, double priorPerUnit) {
   std::lock_guard lock(mutex_);
-  groups_.push_back({units, priorPerUnit, 0, 0});
+  groups_.push_back({kind, units, priorPerUnit, 0, 0});
   return groups_.size() - 1;
 }
 
@@ -24,17 +25,26 @@ void ProgressModel::Done(size_t group, double seconds) {
 
 double ProgressModel::Fraction() const {
   std::lock_guard lock(mutex_);
+  std::map<int, std::pair<double, double>> byKind;  // seconds and prior spent
   double spent = 0, spentPrior = 0;
   for (const Group& g : groups_) {
     spent += g.seconds;
     spentPrior += g.done * g.prior;
+    byKind[g.kind].first += g.seconds;
+    byKind[g.kind].second += g.done * g.prior;
   }
   if (spent <= 0) return 0;
-  const double secondsPerPrior = spentPrior > 0 ? spent / spentPrior : 0;
   double remaining = 0;
   for (const Group& g : groups_) {
     const double left = std::max(0.0, g.units - g.done);
-    remaining += left * (g.done > 0 ? g.seconds / g.done : g.prior * secondsPerPrior);
+    if (left == 0) continue;
+    if (g.done > 0) {
+      remaining += left * g.seconds / g.done;
+      continue;
+    }
+    const auto& [seconds, prior] = byKind[g.kind];
+    const double perPrior = prior > 0 ? seconds / prior : spentPrior > 0 ? spent / spentPrior : 0;
+    remaining += left * g.prior * perPrior;
   }
   return spent / (spent + remaining);
 }

@@ -1,10 +1,11 @@
 // How far a comparison is, as the share of its time already spent.
 //
 // Work comes in units, grouped so that the units of a group cost alike (the
-// rows of one size, the sums of one size). The time of the units still to run
-// is estimated from what the finished units of the same group took; a group
-// not begun is estimated from its prior cost, scaled by how long the finished
-// work took against its own prior.
+// rows of one size, the sums of one size), and groups come in kinds (preparing
+// sizes, scanning rows, sums). The time of the units still to run is estimated
+// from what the finished units of the same group took; a group not begun is
+// estimated from its prior cost, scaled by how long the finished work of its
+// kind (of any kind, before its own has begun) took against its prior.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ class ProgressModel {
  public:
   // Adds or resets a group of `units` units of prior cost `priorPerUnit` each
   // (any unit, the same for every group) and returns its number.
-  size_t AddGroup(double units, double priorPerUnit);
+  size_t AddGroup(int kind, double units, double priorPerUnit);
   void SetGroup(size_t group, double units, double priorPerUnit);
 
   // A unit of the group took `seconds`.
@@ -28,6 +29,7 @@ class ProgressModel {
 
  private:
   struct Group {
+    int kind = 0;
     double units = 0, prior = 0;
     double done = 0, seconds = 0;
   };

@@ -30,6 +30,9 @@ using Clock = std::chrono::steady_clock;
 constexpr double kPrepareCostPerPixel = 16;
 constexpr double kSumCostPerPixel = 64;
 
+// Kinds of work for the progress model.
+enum WorkKind { kPrepare, kRows, kSums };
+
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 // The rows of one size in an order whose every beginning is spread over the
@@ -99,12 +102,12 @@ class SearchRun {
       const int32_t rows = planes_.height - size.Height + 1;
       const double positions = double(planes_.width - size.Width + 1);
       remainingRows_[s] = rows;
-      prepareGroup_.push_back(progress_.AddGroup(1, pixels * kPrepareCostPerPixel));
-      rowGroup_.push_back(progress_.AddGroup(rows, positions * std::min(pixels, 2 * tolerance + 64)));
+      prepareGroup_.push_back(progress_.AddGroup(kPrepare, 1, pixels * kPrepareCostPerPixel));
+      rowGroup_.push_back(progress_.AddGroup(kRows, rows, positions * std::min(pixels, 2 * tolerance + 64)));
       rowsTotal += rows;
       candidatesPrior += pixels;
     }
-    projectedSums_ = progress_.AddGroup(0, 0);
+    projectedSums_ = progress_.AddGroup(kSums, 0, 0);
     meanPixels_ = candidatesPrior / double(sizes);
     rowsTotal_ = rowsTotal;
 
@@ -209,7 +212,7 @@ class SearchRun {
       }
       const double pixels = double(matches[begin]->width) * matches[begin]->height;
       const size_t chunkCount = (end - begin + kChunk - 1) / kChunk;
-      const size_t group = progress_.AddGroup(double(chunkCount), pixels * kChunk * kSumCostPerPixel);
+      const size_t group = progress_.AddGroup(kSums, double(chunkCount), pixels * kChunk * kSumCostPerPixel);
       remaining[s] = static_cast<int32_t>(chunkCount);
       for (size_t c = begin; c < end; c += kChunk) chunks.push_back({s, c, std::min(end, c + kChunk), group});
       begin = end;
