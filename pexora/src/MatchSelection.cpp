@@ -109,6 +109,51 @@ std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates) {
   return decide;
 }
 
+std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
+                                       const std::function<void(std::vector<Match*>&)>& computeSums) {
+  std::sort(candidates.begin(), candidates.end(),
+            [](const Match& a, const Match& b) { return CompareFraction(a, b) > 0; });
+  MatchGrid grid(candidates);
+  std::vector<Match> kept;
+  std::vector<bool> summed;
+  const auto overlapsKept = [&](const Match& m) {
+    return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
+  };
+  std::vector<Match*> needed;
+  for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
+    end = begin + 1;
+    while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
+    std::vector<Match> rest;
+    for (size_t i = begin; i < end; ++i) {
+      if (!overlapsKept(candidates[i])) rest.push_back(candidates[i]);
+    }
+    // Within one percentage only the sums of overlapping candidates decide;
+    // the others rank by a placeholder 0 and get their sums if they are kept.
+    const std::vector<bool> decide = SumsThatDecide(rest);
+    needed.clear();
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (decide[i]) needed.push_back(&rest[i]);
+    }
+    if (!needed.empty()) computeSums(needed);
+    std::vector<size_t> order(rest.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return IsBetterMatch(rest[a], rest[b]); });
+    for (size_t i : order) {
+      if (overlapsKept(rest[i])) continue;
+      grid.File(rest[i], kept.size());
+      kept.push_back(rest[i]);
+      summed.push_back(decide[i]);
+    }
+  }
+  needed.clear();
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (!summed[i]) needed.push_back(&kept[i]);
+  }
+  if (!needed.empty()) computeSums(needed);
+  std::sort(kept.begin(), kept.end(), IsBetterMatch);
+  return kept;
+}
+
 std::vector<Match> SelectMatches(std::vector<Match> candidates, bool multiple) {
   if (candidates.empty()) return {};
   if (!multiple) {

@@ -1,6 +1,7 @@
 // Merging overlapping matches and ranking what is left.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "Match.h"
@@ -23,6 +24,14 @@ int CompareFraction(const Match& a, const Match& b);
 std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates);
 
 bool Overlap(const Match& a, const Match& b);
+
+// Merges like SelectMatches(candidates, true) but asks computeSums for exact
+// sums only where they decide: candidates are taken one match percentage at a
+// time, best first; those that a kept match overlaps are dropped unsummed, and
+// of the rest only those that overlap another of the rest are summed before
+// they are ranked. The kept matches come best first, each with its exact sum.
+std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
+                                       const std::function<void(std::vector<Match*>&)>& computeSums);
 
 // Among matches whose rectangles intersect, keeps the best (repeatedly: the
 // best of all is kept, everything that intersects it is dropped, and so on).

@@ -68,20 +68,8 @@ class SearchRun {
       std::vector<Match>().swap(found);
     }
     progress_.SetGroup(projectedSums_, 0, 0);
-    // Sums first where they decide the merge, then for the kept matches' order.
-    const std::vector<bool> decide = SumsThatDecide(candidates);
-    std::vector<Match*> needed;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-      if (decide[i]) needed.push_back(&candidates[i]);
-    }
-    ComputeSums(needed);
-    std::vector<Match> kept = SelectMatches(std::move(candidates), true);
-    needed.clear();
-    for (Match& m : kept) {
-      if (m.sum == 0) needed.push_back(&m);  // 0 is also a true sum: computing it again is harmless
-    }
-    ComputeSums(needed);
-    std::sort(kept.begin(), kept.end(), IsBetterMatch);
+    std::vector<Match> kept =
+        MergeWithFewestSums(std::move(candidates), [&](std::vector<Match*>& needed) { ComputeSums(needed); });
     return kept;
   }
 
