@@ -110,7 +110,8 @@ std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates) {
 }
 
 std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
-                                       const std::function<void(std::vector<Match*>&)>& computeSums) {
+                                       const std::function<void(std::vector<Match*>&)>& computeSums,
+                                       const std::function<void(size_t)>& remaining) {
   std::sort(candidates.begin(), candidates.end(),
             [](const Match& a, const Match& b) { return CompareFraction(a, b) > 0; });
   MatchGrid grid(candidates);
@@ -121,6 +122,7 @@ std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
   };
   std::vector<Match*> needed;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
+    if (remaining) remaining(candidates.size() - begin);
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
     std::vector<Match> rest;

@@ -30,8 +30,10 @@ bool Overlap(const Match& a, const Match& b);
 // time, best first; those that a kept match overlaps are dropped unsummed, and
 // of the rest only those that overlap another of the rest are summed before
 // they are ranked. The kept matches come best first, each with its exact sum.
+// `remaining` hears, as each percentage begins, how many candidates are left.
 std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
-                                       const std::function<void(std::vector<Match*>&)>& computeSums);
+                                       const std::function<void(std::vector<Match*>&)>& computeSums,
+                                       const std::function<void(size_t)>& remaining = nullptr);
 
 // Among matches whose rectangles intersect, keeps the best (repeatedly: the
 // best of all is kept, everything that intersects it is dropped, and so on).

@@ -1,7 +1,6 @@
 #include "ProgressModel.h"
 
 #include <algorithm>
-#include <map>
 
 namespace pexora {
 
@@ -15,6 +14,11 @@ void ProgressModel::SetGroup(size_t group, double units, double priorPerUnit) {
   std::lock_guard lock(mutex_);
   groups_[group].units = units;
   groups_[group].prior = priorPerUnit;
+}
+
+void ProgressModel::SetFirstGuess(int kind, double secondsPerPrior) {
+  std::lock_guard lock(mutex_);
+  firstGuess_[kind] = secondsPerPrior;
 }
 
 void ProgressModel::Done(size_t group, double seconds) {
@@ -43,7 +47,11 @@ double ProgressModel::Fraction() const {
       continue;
     }
     const auto& [seconds, prior] = byKind[g.kind];
-    const double perPrior = prior > 0 ? seconds / prior : spentPrior > 0 ? spent / spentPrior : 0;
+    const auto guess = firstGuess_.find(g.kind);
+    const double perPrior = prior > 0                    ? seconds / prior
+                            : guess != firstGuess_.end() ? guess->second
+                            : spentPrior > 0             ? spent / spentPrior
+                                                         : 0;
     remaining += left * g.prior * perPrior;
   }
   return spent / (spent + remaining);

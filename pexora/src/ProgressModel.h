@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +21,10 @@ class ProgressModel {
   // (any unit, the same for every group) and returns its number.
   size_t AddGroup(int kind, double units, double priorPerUnit);
   void SetGroup(size_t group, double units, double priorPerUnit);
+
+  // Seconds per prior unit for a kind of work before any of it is measured,
+  // rather than the ratio of the work measured so far.
+  void SetFirstGuess(int kind, double secondsPerPrior);
 
   // A unit of the group took `seconds`.
   void Done(size_t group, double seconds);
@@ -35,6 +40,7 @@ class ProgressModel {
   };
   mutable std::mutex mutex_;
   std::vector<Group> groups_;
+  std::map<int, double> firstGuess_;
 };
 
 }  // namespace pexora

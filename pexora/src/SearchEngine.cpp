@@ -29,6 +29,9 @@ using Clock = std::chrono::steady_clock;
 // times, a sum of differences about a scalar pass over the search-for pixels.
 constexpr double kPrepareCostPerPixel = 16;
 constexpr double kSumCostPerPixel = 64;
+// Seconds per prior unit of sums before any sum has been timed: a scalar sum
+// takes about 4 ns per search-for pixel.
+constexpr double kFirstGuessSumSeconds = 4e-9 / kSumCostPerPixel;
 
 // Kinds of work for the progress model.
 enum WorkKind { kPrepare, kRows, kSums };
@@ -67,9 +70,15 @@ class SearchRun {
       candidates.insert(candidates.end(), found.begin(), found.end());
       std::vector<Match>().swap(found);
     }
+    // While merging, the candidates not yet reached bound the sums still to come.
+    std::vector<Match> kept = MergeWithFewestSums(
+        std::move(candidates), [&](std::vector<Match*>& needed) { ComputeSums(needed); },
+        [&](size_t left) {
+          unsummed_ = double(left);
+          progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
+          reporter_.Update(progress_.Fraction());
+        });
     progress_.SetGroup(projectedSums_, 0, 0);
-    std::vector<Match> kept =
-        MergeWithFewestSums(std::move(candidates), [&](std::vector<Match*>& needed) { ComputeSums(needed); });
     return kept;
   }
 
@@ -96,6 +105,7 @@ class SearchRun {
       candidatesPrior += pixels;
     }
     projectedSums_ = progress_.AddGroup(kSums, 0, 0);
+    progress_.SetFirstGuess(kSums, kFirstGuessSumSeconds);
     meanPixels_ = candidatesPrior / double(sizes);
     rowsTotal_ = rowsTotal;
 
@@ -205,6 +215,9 @@ class SearchRun {
       for (size_t c = begin; c < end; c += kChunk) chunks.push_back({s, c, std::min(end, c + kChunk), group});
       begin = end;
     }
+    // These sums are now counted by their own groups, not by the projection.
+    unsummed_ = std::max(0.0, unsummed_ - double(matches.size()));
+    progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
     RunShared(
         chunks.size(), threads_,
         [&](size_t index) {
@@ -231,6 +244,7 @@ class SearchRun {
   std::vector<size_t> prepareGroup_, rowGroup_;
   size_t projectedSums_ = 0;
   double meanPixels_ = 0, rowsTotal_ = 0;
+  double unsummed_ = 0;  // candidates the merge has not reached, for the projection
   std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
   std::vector<std::atomic<int32_t>> remainingRows_;
   std::vector<std::vector<Match>> found_;  // per unit, with MultipleMatches

@@ -102,7 +102,9 @@ TEST(MatchSelection, MergingWithFewestSumsKeepsWhatTheFullMergeKeeps) {
     };
     EXPECT_EQ(MergeWithFewestSums(unknown, computeSums), SelectMatches(truth, true));
     // With many percentages most candidates fall to better ones unsummed.
-    if (differences == 40) EXPECT_LT(asked, truth.size() / 4);
+    if (differences == 40) {
+      EXPECT_LT(asked, truth.size() / 4);
+    }
   }
 }
 
