@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "Limits.h"
+#include "MatchPercentage.h"
 #include "MatchSelection.h"
 #include "PositionScan.h"
 #include "ProgressModel.h"
@@ -58,9 +59,11 @@ std::vector<int32_t> SpreadRows(int32_t rows) {
 // differences where they decide, then the merge.
 class SearchRun {
  public:
-  SearchRun(const ChannelPlanes& planes, SizedTemplates& templates, const CompareSettings& settings,
-            unsigned threads, ProgressReporter& reporter)
-      : planes_(planes), templates_(templates), settings_(settings), threads_(threads), reporter_(reporter) {}
+  // Scans the positions whose area lies inside `area`.
+  SearchRun(const ChannelPlanes& planes, const TPXRect& area, SizedTemplates& templates,
+            const CompareSettings& settings, unsigned threads, ProgressReporter& reporter)
+      : planes_(planes), area_(area), templates_(templates), settings_(settings), threads_(threads),
+        reporter_(reporter) {}
 
   std::vector<Match> Run() {
     Scan();
@@ -96,8 +99,8 @@ class SearchRun {
     for (size_t s = 0; s < sizes; ++s) {
       const TPXDimensions size = templates_.Size(s);
       const double pixels = double(size.Width) * size.Height;
-      const int32_t rows = planes_.height - size.Height + 1;
-      const double positions = double(planes_.width - size.Width + 1);
+      const int32_t rows = area_.Height - size.Height + 1;
+      const double positions = double(area_.Width - size.Width + 1);
       remainingRows_[s] = rows;
       prepareGroup_.push_back(progress_.AddGroup(kPrepare, 1, pixels * kPrepareCostPerPixel));
       rowGroup_.push_back(progress_.AddGroup(kRows, rows, positions * std::min(pixels, 2 * tolerance + 64)));
@@ -115,7 +118,7 @@ class SearchRun {
     units.push_back({0, -1});
     for (size_t s = 0; s < sizes; ++s) {
       if (s + 1 < sizes) units.push_back({s + 1, -1});
-      for (int32_t row : SpreadRows(planes_.height - templates_.Size(s).Height + 1)) units.push_back({s, row});
+      for (int32_t row : SpreadRows(area_.Height - templates_.Size(s).Height + 1)) units.push_back({s, area_.Y + row});
     }
     found_.resize(settings_.multipleMatches ? units.size() : 0);
     RunShared(
@@ -139,15 +142,20 @@ class SearchRun {
   }
 
   void ScanRow(const SearchTemplate& t, int32_t row, size_t index) {
-    const int32_t positions = planes_.width - t.width + 1;
-    const int64_t tolerance = settings_.differenceTolerance;
+    const int32_t positions = area_.Width - t.width + 1;
+    // A position matches when its difference is within the tolerance and its
+    // percentage reaches the minimal one.
+    const int64_t tolerance = std::min<int64_t>(settings_.differenceTolerance,
+                                                DifferenceLimit(t.Compared(), settings_.minimalPercentage));
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
-    pexora::ScanRow(planes_, t, row, 0, positions, tolerance, differences.data());
+    pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
     if (settings_.multipleMatches) {
       std::vector<Match>& found = found_[index];
-      for (int32_t x = 0; x < positions; ++x) {
-        if (differences[x] <= tolerance) found.push_back({x, row, t.width, t.height, differences[x], t.Compared(), 0});
+      for (int32_t i = 0; i < positions; ++i) {
+        if (differences[i] <= tolerance) {
+          found.push_back({area_.X + i, row, t.width, t.height, differences[i], t.Compared(), 0});
+        }
       }
       // Held here, then once more while they are gathered for the merge.
       if (int64_t(candidatesFound_.load() + found.size()) * int64_t{2 * sizeof(Match)} > kMaxCandidateBytes) {
@@ -164,9 +172,10 @@ class SearchRun {
       best = best_;
     }
     bool improved = false;
-    for (int32_t x = 0; x < positions; ++x) {
-      if (differences[x] > tolerance) continue;
-      Match m{x, row, t.width, t.height, differences[x], t.Compared(), 0};
+    for (int32_t i = 0; i < positions; ++i) {
+      if (differences[i] > tolerance) continue;
+      const int32_t x = area_.X + i;
+      Match m{x, row, t.width, t.height, differences[i], t.Compared(), 0};
       const int fraction = best.compared > 0 ? CompareFraction(m, best) : 1;
       if (fraction < 0) continue;
       m.sum = SumOfDifferences(planes_, t, x, row, fraction > 0 ? UINT64_MAX : best.sum);
@@ -236,6 +245,7 @@ class SearchRun {
   }
 
   const ChannelPlanes& planes_;
+  const TPXRect area_;
   SizedTemplates& templates_;
   const CompareSettings& settings_;
   const unsigned threads_;
@@ -259,11 +269,16 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
                           const std::function<void(double)>& progress) {
   ProgressReporter reporter(progress);
   reporter.Update(0.0);
-  SizedTemplates templates(searched.picture(), target.picture(), settings);
+  const Image& picture = searched.picture();
+  const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
+  SizedTemplates templates(area, picture.width, target.picture(), settings);
   std::vector<Match> matches;
   if (settings.differenceTolerance >= 0) {
-    SearchRun run(searched.Planes(settings.model), templates, settings, std::max(1u, threads), reporter);
+    SearchRun run(searched.Planes(settings.model), area, templates, settings, std::max(1u, threads), reporter);
     matches = run.Run();
+  }
+  if (settings.maximalCount > 0 && matches.size() > size_t(settings.maximalCount)) {
+    matches.resize(size_t(settings.maximalCount));
   }
   reporter.Finish();
   return matches;

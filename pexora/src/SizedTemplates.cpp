@@ -6,12 +6,13 @@
 
 namespace pexora {
 
-SizedTemplates::SizedTemplates(const Image& searched, const Image& target, const CompareSettings& settings)
-    : target_(target), settings_(settings), searchedWidth_(searched.width) {
+SizedTemplates::SizedTemplates(const TPXRect& area, int32_t planeWidth, const Image& target,
+                               const CompareSettings& settings)
+    : target_(target), settings_(settings), searchedWidth_(planeWidth) {
   if (settings.stretch) {
     sizes_ = StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
-                          {searched.width, searched.height});
-  } else if (target.width <= searched.width && target.height <= searched.height) {
+                          {area.Width, area.Height});
+  } else if (target.width <= area.Width && target.height <= area.Height) {
     sizes_.push_back({target.width, target.height});
   }
   if (sizes_.empty()) throw StatusError(PX_ERROR_DIMENSIONS);

@@ -15,9 +15,9 @@ namespace pexora {
 
 class SizedTemplates {
  public:
-  // Throws StatusError(PX_ERROR_DIMENSIONS) when no size fits into the
-  // searched picture.
-  SizedTemplates(const Image& searched, const Image& target, const CompareSettings& settings);
+  // Every size that fits into `area` of a searched picture `planeWidth`
+  // pixels wide. Throws StatusError(PX_ERROR_DIMENSIONS) when none does.
+  SizedTemplates(const TPXRect& area, int32_t planeWidth, const Image& target, const CompareSettings& settings);
 
   size_t Count() const { return sizes_.size(); }
   TPXDimensions Size(size_t s) const { return sizes_[s]; }
