@@ -40,17 +40,23 @@ enum WorkKind { kPrepare, kRows, kSums };
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 // The rows of one size in an order whose every beginning is spread over the
-// whole picture (bit-reversed), so that the time of the first rows tells the
-// time of all.
+// whole picture, so that the time of the first rows tells the time of all:
+// blocks of consecutive rows (which share most of the searched pixels they
+// read) in bit-reversed order. Rows one by one in that order measured 25 to
+// 45 % slower than in sequence.
 std::vector<int32_t> SpreadRows(int32_t rows) {
+  constexpr int32_t kBlock = 16;
+  const int32_t blocks = (rows + kBlock - 1) / kBlock;
   int bits = 0;
-  while ((int64_t{1} << bits) < rows) ++bits;
+  while ((int64_t{1} << bits) < blocks) ++bits;
   std::vector<int32_t> order;
   order.reserve(static_cast<size_t>(rows));
   for (int64_t i = 0; i < (int64_t{1} << bits); ++i) {
     int64_t reversed = 0;
     for (int b = 0; b < bits; ++b) reversed |= ((i >> b) & 1) << (bits - 1 - b);
-    if (reversed < rows) order.push_back(static_cast<int32_t>(reversed));
+    if (reversed >= blocks) continue;
+    const int32_t first = static_cast<int32_t>(reversed) * kBlock;
+    for (int32_t row = first; row < std::min(rows, first + kBlock); ++row) order.push_back(row);
   }
   return order;
 }
