@@ -14,8 +14,8 @@ inline constexpr size_t kMaxFileNameUnits = 32768;
 // Largest picture file that is read, in bytes.
 inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
-// Most matching positions that one comparison collects before overlapping
-// matches are merged.
-inline constexpr int64_t kMaxCandidateMatches = int64_t{1} << 24;
+// Most memory that the matching positions of one comparison with
+// MultipleMatches may take before they are merged.
+inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;
 
 }  // namespace pexora

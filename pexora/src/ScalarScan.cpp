@@ -16,10 +16,14 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
   }
 }
 
-uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y) {
+uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y,
+                          uint64_t limit) {
   const size_t base = in.Index(x, y);
   uint64_t sum = 0;
-  for (const TemplatePixel& p : t.pixels) sum += PixelDistance(in, base + static_cast<size_t>(p.offset), t, p);
+  for (const TemplatePixel& p : t.pixels) {
+    sum += PixelDistance(in, base + static_cast<size_t>(p.offset), t, p);
+    if (sum > limit) break;
+  }
   return sum;
 }
 

@@ -13,7 +13,9 @@ namespace pexora {
 void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
                    int32_t count, int64_t limit, int64_t* differences);
 
-// The sum over the compared pixels of PixelDistance at position (x, y).
-uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y);
+// The sum over the compared pixels of PixelDistance at position (x, y), or a
+// value above limit as soon as the sum passes it.
+uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y,
+                          uint64_t limit = UINT64_MAX);
 
 }  // namespace pexora

@@ -26,7 +26,8 @@ void ExpectSameOutcome(const reference::Outcome& expected, const reference::Outc
   }
 }
 
-enum class Kind { kRandom, kPalette, kNatural };
+// kFlat: large areas of one colour, where many positions tie.
+enum class Kind { kRandom, kPalette, kNatural, kFlat };
 
 // A searched picture with the search-for picture hidden in it once or
 // twice, exactly or slightly changed, so that there is something to find.
@@ -42,6 +43,7 @@ Scenario MakeScenario(Kind kind, uint32_t seed, bool alpha, std::mt19937& random
     case Kind::kRandom: s.searched = RandomPicture(w, h, seed); break;
     case Kind::kPalette: s.searched = PalettePicture(w, h, seed, alpha); break;
     case Kind::kNatural: s.searched = NaturalPicture(w, h, seed); break;
+    case Kind::kFlat: s.searched = FlatPicture(w, h, seed, alpha); break;
   }
   const int32_t tw = 2 + int32_t(random() % 7), th = 2 + int32_t(random() % 7);
   s.target = Crop(s.searched, int32_t(random() % uint32_t(w - tw)), int32_t(random() % uint32_t(h - th)), tw, th);
@@ -84,8 +86,8 @@ TEST_P(EngineMatchesReference, WithoutStretch) {
   const bool alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
   std::mt19937 random(1000 + type);
   int withMatches = 0, withSeveral = 0;
-  for (uint32_t round = 0; round < 24; ++round) {
-    const Kind kind = static_cast<Kind>(round % 3);
+  for (uint32_t round = 0; round < 32; ++round) {
+    const Kind kind = static_cast<Kind>(round % 4);
     const Scenario s = MakeScenario(kind, round, alpha || round % 5 == 0, random);
     const TPXProcessParameters p = RandomParameters(type, random);
     SCOPED_TRACE(testing::Message() << "round " << round << " tolerance " << p.DifferenceTolerance);
@@ -105,8 +107,8 @@ TEST_P(EngineMatchesReference, WithStretch) {
   const bool alpha = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || type == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
   std::mt19937 random(2000 + type);
   int withMatches = 0;
-  for (uint32_t round = 0; round < 8; ++round) {
-    const Scenario s = MakeScenario(static_cast<Kind>(round % 3), 100 + round, alpha, random);
+  for (uint32_t round = 0; round < 12; ++round) {
+    const Scenario s = MakeScenario(static_cast<Kind>(round % 4), 100 + round, alpha, random);
     TPXProcessParameters p = RandomParameters(type, random);
     p.StretchCompare = 1;
     p.MinimalStretchSize = {int32_t(random() % 4), int32_t(random() % 4)};
@@ -210,10 +212,10 @@ TEST(EngineMatchesReferenceShapes, OnEveryInstructionSetBuiltIn) {
   std::mt19937 random(6);
   std::vector<Scenario> scenarios;
   std::vector<TPXProcessParameters> parameters;
-  for (uint32_t round = 0; round < 10; ++round) {
+  for (uint32_t round = 0; round < 12; ++round) {
     const int32_t type = int32_t(round % 5);
     const bool alpha = type >= PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
-    scenarios.push_back(MakeScenario(static_cast<Kind>(round % 3), 300 + round, alpha, random));
+    scenarios.push_back(MakeScenario(static_cast<Kind>(round % 4), 300 + round, alpha, random));
     parameters.push_back(RandomParameters(type, random));
     parameters.back().DifferenceTolerance = round % 2 ? 300 : 6;  // 8- and 16-bit counters
   }

@@ -75,5 +75,38 @@ TEST(MatchSelection, ManyCandidatesOfDifferentSizes) {
   EXPECT_EQ(SelectMatches(candidates, true), expected);
 }
 
+TEST(MatchSelection, MergingWithFewestSumsKeepsWhatTheFullMergeKeeps) {
+  // Dense candidates of two sizes whose sums are known only to computeSums:
+  // the merge must equal the merge with every sum known, with fewer sums.
+  for (int differences : {1, 3, 40}) {
+    SCOPED_TRACE(differences);
+    std::vector<Match> truth;
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        Match m = M(x, y, (x * 7 + y * 13) % differences, uint64_t((x * 31 + y * 17) % 23), (x + y) % 3 ? 6 : 9);
+        m.compared = int64_t{m.width} * m.height;
+        truth.push_back(m);
+      }
+    }
+    std::vector<Match> unknown = truth;
+    for (Match& m : unknown) m.sum = 0;
+    size_t asked = 0;
+    const auto computeSums = [&](std::vector<Match*>& matches) {
+      for (Match* m : matches) {
+        const auto same = std::find_if(truth.begin(), truth.end(), [&](const Match& t) {
+          return t.x == m->x && t.y == m->y && t.width == m->width;
+        });
+        m->sum = same->sum;
+      }
+      asked += matches.size();
+    };
+    EXPECT_EQ(MergeWithFewestSums(unknown, computeSums), SelectMatches(truth, true));
+    // With many percentages most candidates fall to better ones unsummed.
+    if (differences == 40) {
+      EXPECT_LT(asked, truth.size() / 4);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pexora

@@ -94,6 +94,22 @@ Image PalettePicture(int32_t width, int32_t height, uint32_t seed, bool withAlph
   return image;
 }
 
+Image FlatPicture(int32_t width, int32_t height, uint32_t seed, bool withAlpha) {
+  static const uint32_t colours[] = {0xFFFFFFFF, 0xFFFFFFFE, 0xFF202020, 0xFF3060C0, 0xFF3160C0, 0x80FFFFFF};
+  std::mt19937 random(seed);
+  Image image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), colours[0])};
+  for (int i = 0; i < 5; ++i) {
+    const int32_t x0 = int32_t(random() % uint32_t(width)), y0 = int32_t(random() % uint32_t(height));
+    const int32_t x1 = std::min(width, x0 + 3 + int32_t(random() % uint32_t(width)));
+    const int32_t y1 = std::min(height, y0 + 3 + int32_t(random() % uint32_t(height)));
+    const uint32_t colour = colours[random() % (withAlpha ? 6 : 5)];
+    for (int32_t y = y0; y < y1; ++y) {
+      for (int32_t x = x0; x < x1; ++x) image.pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
+    }
+  }
+  return image;
+}
+
 Image Crop(const Image& picture, int32_t x, int32_t y, int32_t width, int32_t height) {
   Image part{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
   for (int32_t j = 0; j < height; ++j) {

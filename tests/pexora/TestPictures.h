@@ -21,6 +21,10 @@ Image NaturalPicture(int32_t width, int32_t height, uint32_t seed);
 // tie and hue is often undefined.
 Image PalettePicture(int32_t width, int32_t height, uint32_t seed, bool withAlpha = false);
 
+// Large rectangles of flat colour, a few of them differing in one channel
+// by one step, so that many positions tie exactly.
+Image FlatPicture(int32_t width, int32_t height, uint32_t seed, bool withAlpha = false);
+
 Image Crop(const Image& picture, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Copies `part` into `picture` at (x, y), blending by the part's alpha.
