@@ -94,13 +94,16 @@ int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPX
     entries[i].Difference = static_cast<int32_t>(m.difference);
     entries[i].MatchPercentage = MatchPercentage(m.compared, m.difference);
   }
+  int32_t number = 0;
   try {
-    ObjectRegistry::Instance().AddMatches(entries);
+    number = ObjectRegistry::Instance().AddMatches(entries);
   } catch (...) {
     delete[] entries;
     throw;
   }
-  result->Success = -1;
+  // Success is true as any non-zero value; this one also tells a stale copy
+  // of an earlier record at a reused address from the live result.
+  result->Success = number;
   result->MatchCount = static_cast<int32_t>(matches.size());
   result->Matches = entries;
   return PX_OK;
@@ -133,10 +136,10 @@ PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, T
 
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
   return Guarded([&]() -> int32_t {
-    if (Result == nullptr) return 0;
+    if (Result == nullptr || Result->Matches == nullptr) return 0;
     TPXResultMatches* const matches = Result->Matches;
+    if (!ObjectRegistry::Instance().RemoveMatches(matches, Result->Success)) return 0;
     *Result = TPXResult{};
-    if (matches == nullptr || !ObjectRegistry::Instance().RemoveMatches(matches)) return 0;
     delete[] matches;
     return -1;
   }) == -1 ? -1 : 0;

@@ -33,14 +33,20 @@ bool ObjectRegistry::Remove(const void* handle) {
   return true;  // the picture is released here, outside the lock
 }
 
-void ObjectRegistry::AddMatches(const TPXResultMatches* matches) {
+int32_t ObjectRegistry::AddMatches(const TPXResultMatches* matches) {
   std::lock_guard lock(mutex_);
-  matches_.insert(matches);
+  if (++lastResultNumber_ == 0) ++lastResultNumber_;
+  const auto number = static_cast<int32_t>(lastResultNumber_);
+  matches_[matches] = number;
+  return number;
 }
 
-bool ObjectRegistry::RemoveMatches(const TPXResultMatches* matches) {
+bool ObjectRegistry::RemoveMatches(const TPXResultMatches* matches, int32_t number) {
   std::lock_guard lock(mutex_);
-  return matches_.erase(matches) != 0;
+  const auto found = matches_.find(matches);
+  if (found == matches_.end() || found->second != number) return false;
+  matches_.erase(found);
+  return true;
 }
 
 }  // namespace pexora

@@ -242,10 +242,12 @@ typedef struct TPXResult {
  * |dC|, |dL|; with _ALPHA: the distance to the ranges above at T = 0, and
  * for the hue the weighted distance beyond the background's allowance), then
  * the larger area, then top-most, then left-most. Matches come best first;
- * MultipleMatches false gives the best one only. Success is -1 exactly when
- * there is a match; without matches nothing is allocated. Unknown
- * CompareType, or an unknown StretchResampler with StretchCompare:
- * PX_ERROR_NOT_AVAILABLE; a null Result: PX_ERROR_UNKNOWN.
+ * MultipleMatches false gives the best one only. Success is non-zero exactly
+ * when there is a match: a number that identifies this result among all
+ * results of the process (read it as a boolean); without matches it is 0 and
+ * nothing is allocated. Unknown CompareType, or an unknown StretchResampler
+ * with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
+ * PX_ERROR_UNKNOWN.
  *
  * MultiThreadedProcessing uses all hardware threads, otherwise one; results
  * are the same. StatusCallback (may be null) is called only on the calling
@@ -254,8 +256,12 @@ typedef struct TPXResult {
  * the search-in record's User.
  *
  * Pexora_FreeResult releases the entries of a result this library filled,
- * zeroes the record and returns -1; for a null, zero, already released or
- * foreign record it releases nothing and returns 0.
+ * zeroes the record and returns -1. It recognises the result by Matches and
+ * Success together, so hand back the record as it was filled (or an exact
+ * copy): a stale copy of a released result never releases a later result that
+ * the allocator placed at the same address. A null, zero, already released,
+ * stale, altered or foreign record releases nothing, is left as it is, and
+ * gives 0.
  * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
  *
  * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
