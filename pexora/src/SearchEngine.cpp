@@ -274,10 +274,12 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
                           const CompareSettings& settings, unsigned threads,
                           const std::function<void(double)>& progress) {
   ProgressReporter reporter(progress);
-  reporter.Update(0.0);
   const Image& picture = searched.picture();
   const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
   SizedTemplates templates(area, picture.width, target.picture(), settings);
+  // Every comparison that passes its checks reports 0 first, even one that
+  // has nothing to compare; one that fails them reports nothing.
+  reporter.Update(0.0);
   std::vector<Match> matches;
   if (settings.differenceTolerance >= 0) {
     SearchRun run(searched.Planes(settings.model), area, templates, settings, std::max(1u, threads), reporter);

@@ -253,7 +253,13 @@ typedef struct TPXResult {
  * are the same. StatusCallback (may be null) is called only on the calling
  * thread, before Pexora_Compare returns, with PX_STATUS_PROGRESS, whole
  * percents rising from 0 to exactly 100 at the end (each at most once), and
- * the search-in record's User.
+ * the search-in record's User. Every comparison that passes the checks of its
+ * arguments reports 0 first, also one that compares nothing (a negative
+ * DifferenceTolerance, a fully transparent search-for picture); one that fails
+ * a check reports nothing. The callback may call the library, even free the
+ * objects being compared. A callback that throws (from C++) ends the
+ * comparison: every thread of it stops and is joined, nothing is reported
+ * after the throw, and the code is PX_ERROR_UNKNOWN.
  *
  * Pexora_FreeResult releases the entries of a result this library filled,
  * zeroes the record and returns -1. It recognises the result by Matches and
