@@ -3,8 +3,11 @@
 namespace pexora {
 
 ObjectRegistry& ObjectRegistry::Instance() {
-  static ObjectRegistry registry;
-  return registry;
+  // Never destroyed: a process may end (return from main, call exit) while
+  // other threads are still inside the library, and the static destructors
+  // run under them. The objects left in it go with the process.
+  static ObjectRegistry* const registry = new ObjectRegistry;
+  return *registry;
 }
 
 void* ObjectRegistry::Add(std::shared_ptr<const SearchObject> object) {

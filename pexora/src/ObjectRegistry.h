@@ -16,6 +16,7 @@ namespace pexora {
 
 class ObjectRegistry {
  public:
+  // The one registry of the process; it outlives static destruction.
   static ObjectRegistry& Instance();
 
   void* Add(std::shared_ptr<const SearchObject> object);
