@@ -12,9 +12,8 @@ ObjectRegistry& ObjectRegistry::Instance() {
 
 void* ObjectRegistry::Add(std::shared_ptr<const SearchObject> object) {
   std::lock_guard lock(mutex_);
-  const uintptr_t handle = nextHandle_;
+  const uintptr_t handle = handles_.Next();
   objects_.emplace(handle, std::move(object));
-  nextHandle_ += 0x10;
   return reinterpret_cast<void*>(handle);
 }
 

@@ -1,7 +1,8 @@
 // The live search objects and match arrays, by the handles given to callers.
 //
-// Handles are numbers that are never reused, so a stale or made-up handle is
-// simply not found; nothing a caller passes is dereferenced before it is.
+// Handles are numbers that are never reused and hard to guess
+// (HandleSequence), so a stale or made-up handle is simply not found; nothing
+// a caller passes is dereferenced before it is.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "HandleSequence.h"
 #include "SearchObject.h"
 #include "pexora/pexora.h"
 
@@ -35,7 +37,7 @@ class ObjectRegistry {
 
  private:
   mutable std::mutex mutex_;
-  uintptr_t nextHandle_ = 0x10000;
+  HandleSequence handles_;
   std::unordered_map<uintptr_t, std::shared_ptr<const SearchObject>> objects_;
   uint32_t lastResultNumber_ = 0;
   std::unordered_map<const TPXResultMatches*, int32_t> matches_;

@@ -4,31 +4,11 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
-
+#include "HelperProgram.h"
 #include "LibraryFixture.h"
 
 namespace pexora::test {
 namespace {
-
-struct HelperRun {
-  int status = -1;
-  std::string output;  // standard output and error: empty unless something went wrong
-};
-
-// Runs the helper under a time limit, so that a process that hangs while it
-// ends fails too.
-HelperRun RunExitHelper(const std::filesystem::path& in, const std::filesystem::path& of, int microseconds) {
-  const std::string command = "timeout 60 " + std::string(PEXORA_EXIT_HELPER) + " '" + in.string() + "' '" +
-                              of.string() + "' " + std::to_string(microseconds) + " 2>&1 >/dev/null";
-  HelperRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
-  run.status = pclose(pipe);
-  return run;
-}
 
 TEST(ProcessExit, ReturningFromMainDuringCallsEndsTheProcessCleanly) {
   TempFolder folder;
@@ -40,7 +20,7 @@ TEST(ProcessExit, ReturningFromMainDuringCallsEndsTheProcessCleanly) {
   const int runs = 100;
   for (int run = 0; run < runs; ++run) {
     // Spread the moment of exit over every phase of the calls.
-    const HelperRun r = RunExitHelper(folder.File("scene.png"), folder.File("part.png"), (run * 397) % 40000);
+    const HelperRun r = RunExitHelper(folder.File("scene.png"), folder.File("part.png"), (run * 397) % 40000, true);
     // A sanitizer's report on a thread may lose the race with the exit code
     // of the main thread: any output counts as a failure too.
     if (!WIFEXITED(r.status) || WEXITSTATUS(r.status) != 0 || !r.output.empty()) {

@@ -189,7 +189,10 @@ typedef struct TPXResult {
  *
  * Handles are looked up among the live objects before use: a null, stale,
  * freed or made-up ImageObject gives PX_ERROR_OBJECT and is never
- * dereferenced. Pexora_FreeObject releases the object and sets ImageObject to
+ * dereferenced. A handle is never given twice in a process, and its value is
+ * drawn from a permutation of the pointer's range with keys chosen at random
+ * for each process: one handle does not tell another. (This guards against
+ * mistakes, not against code in the same process that reads its memory.) Pexora_FreeObject releases the object and sets ImageObject to
  * null; FileName and the caller's buffer stay as they are.
  *
  * Pexora_Compare zeroes *Result first. A pixel differs from the search-for
