@@ -14,6 +14,10 @@ inline constexpr size_t kMaxFileNameUnits = 32768;
 // Largest picture file that is read, in bytes.
 inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
+// Most memory that a decoding library may take for its own work on one file
+// (libjpeg in all, libtiff in one allocation), besides the decoded picture.
+inline constexpr int64_t kMaxDecoderBytes = int64_t{1} << 29;
+
 // Most memory that the matching positions of one comparison with
 // MultipleMatches may take before they are merged.
 inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;

@@ -173,9 +173,17 @@ typedef struct TPXResult {
  * Semantics of this implementation (libpexora.so).
  *
  * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
- * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB,
- * top row first; pictures without alpha are opaque; JPEG with the accurate
- * integer transform and smooth chroma upsampling. It sets ImageObject,
+ * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB
+ * with straight (not premultiplied) alpha, top row first; pictures without
+ * alpha are opaque. JPEG is decoded with the accurate integer transform and
+ * smooth chroma upsampling; BMP in every header version (OS/2 core, Windows 3
+ * to 5), depth and compression (RLE4, RLE8, bit fields), pixels that RLE
+ * skips being transparent and a 32-bit alpha that is zero everywhere counting
+ * as absent; GIF as its first frame; TIFF upright by its Orientation tag,
+ * premultiplied alpha brought back to straight. A file whose pixel data is
+ * missing, cut short or corrupt gives PX_ERROR_LOADING rather than made-up
+ * pixels. The decoders write nothing to the caller's standard streams. It
+ * sets ImageObject,
  * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
  * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
  * resamples to Dimensions with Resampler; pictures with alpha are resampled
