@@ -14,6 +14,7 @@
 #include "SearchOptions.h"
 #include "StatusError.h"
 #include "Utf16Name.h"
+#include "WorkingMemory.h"
 #include "pexora/pexora.h"
 
 namespace {
@@ -48,6 +49,10 @@ int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& paramet
   Image picture = load();
   const TPXDimensions original{picture.width, picture.height};
   if (resample) {
+    CheckWorkingBytes(picture.PixelCount() * 4 + ResampleWorkingBytes(picture.width, picture.height,
+                                                                      parameters.Dimensions.Width,
+                                                                      parameters.Dimensions.Height,
+                                                                      parameters.Resampler));
     picture = Resample(picture, parameters.Dimensions.Width, parameters.Dimensions.Height,
                        parameters.Resampler);
   }

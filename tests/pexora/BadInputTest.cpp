@@ -65,6 +65,12 @@ TEST_F(BadInputTest, CreateObjectCodes) {
       {"unknown filter", scene.c_str(), resample(10, 10, 6), PX_ERROR_NOT_AVAILABLE},
       {"negative filter", scene.c_str(), resample(10, 10, -1), PX_ERROR_NOT_AVAILABLE},
       {"huge resample", scene.c_str(), resample(100000, 100000, 0), PX_ERROR_NOT_ENOUGH_MEMORY},
+      // Within the picture size limit, but FreeImage's weight tables alone
+      // would take gigabytes.
+      {"resample to 67108864 x 1 with Lanczos", scene.c_str(), resample(67108864, 1, PX_RESAMPLER_LANCZOS3),
+       PX_ERROR_NOT_ENOUGH_MEMORY},
+      {"resample to 1 x 67108864 with Lanczos", scene.c_str(), resample(1, 67108864, PX_RESAMPLER_LANCZOS3),
+       PX_ERROR_NOT_ENOUGH_MEMORY},
       {"resampled to 1 x 1", scene.c_str(), resample(1, 1, PX_RESAMPLER_LANCZOS3), PX_OK},
       {"the picture as it is", scene.c_str(), none, PX_OK},
   };

@@ -193,7 +193,8 @@ typedef struct TPXResult {
  * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
  * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
  * unsupported file; PX_ERROR_NOT_ENOUGH_MEMORY for pictures (as decoded or as
- * resampled) above 8192 x 8192 pixels or files above 1 GiB.
+ * resampled) above 8192 x 8192 pixels, files above 1 GiB, and resamples
+ * whose working memory would pass 2 GiB (see Memory below).
  *
  * Handles are looked up among the live objects before use: a null, stale,
  * freed or made-up ImageObject gives PX_ERROR_OBJECT and is never
@@ -280,6 +281,26 @@ typedef struct TPXResult {
  * stale, altered or foreign record releases nothing, is left as it is, and
  * gives 0.
  * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
+ *
+ * Memory. A resample (at creation or stretching) and a comparison are
+ * refused with PX_ERROR_NOT_ENOUGH_MEMORY, before any of it is allocated, when
+ * their working memory, estimated from the sizes involved, would pass 2 GiB:
+ * resampling takes the picture's copies and FreeImage's table of weights (about
+ * 50 to 80 bytes per output pixel of a side that changes, more when shrinking
+ * with a wide filter); a comparison takes the search-in picture's channel
+ * planes (12 bytes a pixel in ARGB, 8 in AHSL), the sizes of the search-for
+ * picture it holds at a time (one per thread and two more, 56 bytes a
+ * pixel, and while one is made its stretching and as much again), its list
+ * of work units (a row of positions of one size each), 176 bytes per
+ * matching position found before overlaps are merged and 128 more per match
+ * that can be kept (matches do not overlap: no more than the area holds of
+ * the smallest size). A comparison whose matching positions would fill what
+ * the limit leaves (never more than 1 GiB of them) stops with
+ * PX_ERROR_NOT_ENOUGH_MEMORY. Channel planes
+ * outlive a comparison
+ * only within 256 MiB for all objects together, least recently used dropped
+ * first; larger ones go when the comparison ends. Decoding libraries are held
+ * to 512 MiB of their own (libjpeg in all, libtiff per allocation).
  *
  * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
  * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe.
