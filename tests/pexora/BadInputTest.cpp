@@ -156,6 +156,12 @@ TEST_F(BadInputTest, CompareCodes) {
   TPXProcessParameters zeroStretch = noFit;
   zeroStretch.MinimalStretchSize = {0, 0};
   zeroStretch.MaximalStretchSize = {0, 0};
+  TPXProcessParameters zeroMaximalWidth = noFit;
+  zeroMaximalWidth.MinimalStretchSize = {1, 1};
+  zeroMaximalWidth.MaximalStretchSize = {0, 30};
+  TPXProcessParameters negativeMinimal = noFit;
+  negativeMinimal.MinimalStretchSize = {-7, -7};
+  negativeMinimal.MaximalStretchSize = {10, 10};
   TPXProcessParameters filterUnusedWithoutStretch = plain;
   filterUnusedWithoutStretch.StretchResampler = 99;
 
@@ -179,6 +185,8 @@ TEST_F(BadInputTest, CompareCodes) {
       {"no stretch size fits", in.record, of.record, noFit, PX_ERROR_DIMENSIONS, false},
       {"minimal above maximal stretch", in.record, of.record, minAboveMax, PX_ERROR_DIMENSIONS, false},
       {"zero stretch sizes", in.record, of.record, zeroStretch, PX_ERROR_DIMENSIONS, false},
+      {"maximal stretch width 0", in.record, of.record, zeroMaximalWidth, PX_ERROR_DIMENSIONS, false},
+      {"negative minimal stretch sides count as 1", in.record, of.record, negativeMinimal, PX_OK, true},
       {"stretch filter ignored without stretch", in.record, of.record, filterUnusedWithoutStretch, PX_OK, true},
       {"the same picture", in.record, in.record, plain, PX_OK, true},
   };

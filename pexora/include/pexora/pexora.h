@@ -211,8 +211,11 @@ typedef struct TPXResult {
  *   RELATIVE_AHSL: in 16-bit fixed point: alpha 0..255; hue a fraction of
  *     the circle times 65536 (0 for grey); chroma C = max - min and lightness
  *     L = (max + min) / 2 of R, G, B on the 0..1 scale times 65535. Each
- *     tolerance is clamped to 0..1 (NaN as 0) and brought to the same units
- *     rounding down (A times 255, the others times 65535). A pixel differs
+ *     tolerance is clamped to 0..1 (NaN as 0), multiplied by its scale (255
+ *     for A, 65535 for the others) in double precision, the product rounded
+ *     to the nearest double, and that rounded down: k / 65535.0 gives exactly
+ *     k, where rounding the exact product down would give k - 1 for about
+ *     half of all k. A pixel differs
  *     when |dA| exceeds the A tolerance, |dC| the S tolerance, |dL| the L
  *     tolerance, or the circular hue distance (0..32768) times the smaller
  *     chroma of the two pixels, divided by 65536 and rounded down, the H
@@ -240,8 +243,9 @@ typedef struct TPXResult {
  * StretchCompare: sizes in pixels; the search-for picture is resampled with
  * StretchResampler, aspect ratio kept (shorter side rounded to nearest, half
  * up, at least 1), to every size whose longer side steps by one pixel and
- * whose sides lie in MinimalStretchSize .. MaximalStretchSize (sides below 1
- * count as 1); its own size is used unresampled. Sizes that do not fit are
+ * whose sides lie in MinimalStretchSize .. MaximalStretchSize (minimal sides
+ * below 1 count as 1; a maximal side below 1 leaves no size, which is
+ * PX_ERROR_DIMENSIONS); its own size is used unresampled. Sizes that do not fit are
  * skipped; when none fits, or without stretching the search-for picture is
  * larger than the search-in picture, the code is PX_ERROR_DIMENSIONS. A size
  * at which no pixel takes part (all transparent) finds nothing.
