@@ -201,8 +201,9 @@ typedef struct TPXResult {
  * dereferenced. A handle is never given twice in a process, and its value is
  * drawn from a permutation of the pointer's range with keys chosen at random
  * for each process: one handle does not tell another. (This guards against
- * mistakes, not against code in the same process that reads its memory.) Pexora_FreeObject releases the object and sets ImageObject to
- * null; FileName and the caller's buffer stay as they are.
+ * mistakes, not against code in the same process that reads its memory.)
+ * Pexora_FreeObject releases the object and sets ImageObject to null;
+ * FileName and the caller's buffer stay as they are.
  *
  * Pexora_Compare zeroes *Result first. A pixel differs from the search-for
  * pixel laid over it when:
@@ -245,10 +246,11 @@ typedef struct TPXResult {
  * up, at least 1), to every size whose longer side steps by one pixel and
  * whose sides lie in MinimalStretchSize .. MaximalStretchSize (minimal sides
  * below 1 count as 1; a maximal side below 1 leaves no size, which is
- * PX_ERROR_DIMENSIONS); its own size is used unresampled. Sizes that do not fit are
- * skipped; when none fits, or without stretching the search-for picture is
- * larger than the search-in picture, the code is PX_ERROR_DIMENSIONS. A size
- * at which no pixel takes part (all transparent) finds nothing.
+ * PX_ERROR_DIMENSIONS); its own size is used unresampled. Sizes that do not
+ * fit are skipped; when none fits, or without stretching the search-for
+ * picture is larger than the search-in picture, the code is
+ * PX_ERROR_DIMENSIONS. A size at which no pixel takes part (all transparent)
+ * finds nothing.
  *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
@@ -271,9 +273,9 @@ typedef struct TPXResult {
  * percents rising from 0 to exactly 100 at the end (each at most once), and
  * the search-in record's User. Every comparison that passes the checks of its
  * arguments reports 0 first, also one that compares nothing (a negative
- * DifferenceTolerance, a fully transparent search-for picture); one that fails
- * a check reports nothing. The callback may call the library, even free the
- * objects being compared. A callback that throws (from C++) ends the
+ * DifferenceTolerance, a fully transparent search-for picture); one that
+ * fails a check reports nothing. The callback may call the library, even
+ * free the objects being compared. A callback that throws (from C++) ends the
  * comparison: every thread of it stops and is joined, nothing is reported
  * after the throw, and the code is PX_ERROR_UNKNOWN.
  *
@@ -307,7 +309,9 @@ typedef struct TPXResult {
  * to 512 MiB of their own (libjpeg in all, libtiff per allocation).
  *
  * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
- * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe.
+ * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe,
+ * and a process may end (return from main, call exit) while other threads
+ * are inside the library: its state outlives the static destructors.
  */
 #ifndef PX_NO_PROTOTYPES
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
