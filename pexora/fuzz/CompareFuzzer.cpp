@@ -1,11 +1,12 @@
-// libFuzzer target: Pexora_Compare with process parameters made of the input
-// bytes, against a few fixed pairs of objects. Every comparison runs on one
-// thread and on all, and the outcome is checked: the same code and the same
-// matches either way, the codes a comparison may give, a result record that
-// is empty exactly when there is no match, matches inside the searched
-// picture, at a searched size, within the difference tolerance, best first
-// and without overlaps, progress from 0 rising to 100, and a result that is
-// released exactly once. A broken check aborts.
+// libFuzzer target: Pexora_Compare with process parameters and search options
+// made of the input bytes, against a few fixed pairs of objects. Every
+// comparison runs on one thread and on all, and the outcome is checked: the
+// same code and the same matches either way, the codes a comparison may give,
+// a result record that is empty exactly when there is no match, matches
+// inside the searched picture (and the region), at a searched size, within
+// the difference tolerance and the minimal percentage, no more than the
+// maximal count, best first and without overlaps, progress from 0 rising to
+// 100, and a result that is released exactly once. A broken check aborts.
 #include <FreeImage.h>
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
@@ -164,19 +165,40 @@ TPXProcessParameters Parameters(FuzzedDataProvider& data) {
   return p;
 }
 
+// Options or none; mostly well-formed records with values in and out of range.
+const TPXSearchOptions* Options(FuzzedDataProvider& data, TPXSearchOptions& options) {
+  if (data.ConsumeBool()) return nullptr;
+  options = TPXSearchOptions{};
+  options.Size = data.ConsumeIntegralInRange<int>(0, 7) == 0 ? data.ConsumeIntegral<uint32_t>()
+                                                              : uint32_t{sizeof(TPXSearchOptions)};
+  options.UseRegion = data.ConsumeBool() ? -1 : 0;
+  options.Region = {SmallOrAny(data, -2, 70), SmallOrAny(data, -2, 70), SmallOrAny(data, -2, 70),
+                    SmallOrAny(data, -2, 70)};
+  options.MinimalMatchPercentage =
+      data.ConsumeBool() ? data.ConsumeFloatingPointInRange<double>(-5.0, 105.0) : 100.0 * UnitOrAny(data);
+  options.MaximalMatchCount = SmallOrAny(data, -1, 5);
+  return &options;
+}
+
 bool Overlap(const TPXResultMatches& a, const TPXResultMatches& b) {
   return a.Position.X < b.Position.X + b.Dimensions.Width && b.Position.X < a.Position.X + a.Dimensions.Width &&
          a.Position.Y < b.Position.Y + b.Dimensions.Height && b.Position.Y < a.Position.Y + a.Dimensions.Height;
 }
 
-void CheckResult(int32_t code, const TPXResult& r, const Pair& pair, const TPXProcessParameters& p) {
-  Check(code == PX_OK || code == PX_ERROR_NOT_AVAILABLE || code == PX_ERROR_DIMENSIONS, "a code that no check explains");
+void CheckResult(int32_t code, const TPXResult& r, const Pair& pair, const TPXProcessParameters& p,
+                 const TPXSearchOptions* options) {
+  Check(code == PX_OK || code == PX_ERROR_NOT_AVAILABLE || code == PX_ERROR_DIMENSIONS ||
+            (options != nullptr && code == PX_ERROR_INVALID_PARAMETER),
+        "a code that no check explains");
   if (code != PX_OK || r.Success == 0) {
     Check(r.Success == 0 && r.MatchCount == 0 && r.Matches == nullptr, "an empty record without matches");
     return;
   }
   Check(r.MatchCount >= 1 && r.Matches != nullptr, "matches behind Success");
   Check(p.MultipleMatches != 0 || r.MatchCount == 1, "one match unless several are wanted");
+  if (options != nullptr && options->MaximalMatchCount > 0) {
+    Check(r.MatchCount <= options->MaximalMatchCount, "no more than the maximal count");
+  }
   const TPXDimensions searched = pair.in.ProcessedDimensions, wanted = pair.of.ProcessedDimensions;
   for (int32_t i = 0; i < r.MatchCount; ++i) {
     const TPXResultMatches& m = r.Matches[i];
@@ -194,6 +216,15 @@ void CheckResult(int32_t code, const TPXResult& r, const Pair& pair, const TPXPr
       Check(m.Dimensions.Width == wanted.Width && m.Dimensions.Height == wanted.Height, "the search-for size");
     }
     Check(m.Difference >= 0 && m.Difference <= p.DifferenceTolerance, "Difference within the tolerance");
+    if (options != nullptr) {
+      Check(m.MatchPercentage >= options->MinimalMatchPercentage, "the minimal percentage reached");
+      const TPXRect& area = options->Region;
+      Check(!options->UseRegion ||
+                (m.Position.X >= area.X && m.Position.Y >= area.Y &&
+                 int64_t{m.Position.X} + m.Dimensions.Width <= int64_t{area.X} + area.Width &&
+                 int64_t{m.Position.Y} + m.Dimensions.Height <= int64_t{area.Y} + area.Height),
+            "a match inside the region");
+    }
     Check(m.MatchPercentage >= 0.0 && m.MatchPercentage <= 100.0, "a percentage");
     Check((m.Difference == 0) == (m.MatchPercentage == 100.0), "100 % exactly without differences");
     Check(i == 0 || r.Matches[i - 1].MatchPercentage >= m.MatchPercentage, "best first");
@@ -208,6 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   std::vector<Pair>& pairs = Pairs();
   const Pair& pair = pairs[data.ConsumeIntegralInRange<size_t>(0, pairs.size() - 1)];
   TPXProcessParameters p = Parameters(data);
+  TPXSearchOptions record;
+  const TPXSearchOptions* options = Options(data, record);
   int32_t codes[2];
   TPXResult results[2] = {};
   for (int run = 0; run < 2; ++run) {
@@ -216,8 +249,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     in.User = &progress;
     p.MultiThreadedProcessing = run == 0 ? 0 : -1;
     p.StatusCallback = Record;
-    codes[run] = Pexora_Compare(in, pair.of, p, &results[run], nullptr);
-    CheckResult(codes[run], results[run], pair, p);
+    codes[run] = Pexora_Compare(in, pair.of, p, &results[run], const_cast<TPXSearchOptions*>(options));
+    CheckResult(codes[run], results[run], pair, p, options);
     const std::vector<double>& v = progress.values;
     for (size_t i = 1; i < v.size(); ++i) Check(v[i - 1] < v[i], "progress rises");
     if (codes[run] == PX_OK) Check(v.size() >= 2 && v.front() == 0.0 && v.back() == 100.0, "progress from 0 to 100");
