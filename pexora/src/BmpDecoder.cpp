@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <initializer_list>
+#include <vector>
 
 #include "DecodeChecks.h"
 
@@ -19,21 +20,32 @@ uint32_t Read32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-// One channel packed into a pixel by a bit mask, brought to 0..255.
+// One channel packed into a pixel by a bit mask, brought to 0..255 rounding
+// to nearest: through a table for masks up to 16 bits wide, by division for
+// wider ones.
 class MaskChannel {
  public:
   explicit MaskChannel(uint32_t mask = 0)
-      : mask_(mask), shift_(mask == 0 ? 0 : std::countr_zero(mask)), max_(mask == 0 ? 0 : mask >> shift_) {}
+      : mask_(mask), shift_(mask == 0 ? 0 : std::countr_zero(mask)), max_(mask == 0 ? 0 : mask >> shift_) {
+    if (max_ == 0 || max_ > 0xFFFF) return;
+    table_.resize(max_ + 1);
+    for (uint32_t v = 0; v <= max_; ++v) table_[v] = static_cast<uint8_t>(Scale(v));
+  }
   bool Present() const { return max_ != 0; }
   uint32_t Value(uint32_t pixel) const {
-    if (max_ == 0) return 0;
-    return static_cast<uint32_t>((uint64_t{(pixel & mask_) >> shift_} * 255 + max_ / 2) / max_);
+    const uint32_t v = (pixel & mask_) >> shift_;
+    return table_.empty() ? Scale(v) : table_[v];
   }
 
  private:
+  uint32_t Scale(uint32_t v) const {
+    return max_ == 0 ? 0 : static_cast<uint32_t>((uint64_t{v} * 255 + max_ / 2) / max_);
+  }
+
   uint32_t mask_;
   int shift_;
   uint32_t max_;
+  std::vector<uint8_t> table_;
 };
 
 struct BmpHeader {

@@ -2,20 +2,14 @@
 // any number of threads: it throws, and it sees searches that do nothing.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "EngineRun.h"
+#include "RunningThreads.h"
 #include "TestPictures.h"
 
 namespace pexora::test {
 namespace {
-
-size_t RunningThreads() {
-  size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
-  return count;
-}
 
 struct Thrown : std::runtime_error {
   Thrown() : std::runtime_error("thrown by the status callback") {}

@@ -2,19 +2,13 @@
 // exports with one thread and with all.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "LibraryFixture.h"
+#include "RunningThreads.h"
 
 namespace pexora::test {
 namespace {
-
-size_t RunningThreads() {
-  size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
-  return count;
-}
 
 class StatusCallbackTest : public ::testing::Test {
  protected:
