@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake g++-multilib clang libclang-rt-14-dev
   qt6-base-dev libgl1-mesa-dev
-  libfreeimage-dev libfreeimage3 libhwy-dev
+  libfreeimage-dev libfreeimage3 libhwy-dev libgif-dev libjpeg-dev libtiff-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev pkg-config libopencv-dev
   xvfb xdotool xclip x11-apps x11-utils imagemagick openbox wmctrl
   fonts-dejavu-core fonts-liberation2

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,41 @@ FIBITMAP* Picture(int width, int height, unsigned bpp) {
                                     : FreeImage_ConvertTo16Bits565(dib);
   FreeImage_Unload(dib);
   return converted;
+}
+
+std::string U16(unsigned v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
+std::string U32(unsigned v) { return U16(v & 0xFFFF) + U16(v >> 16); }
+
+// Bitmaps that FreeImage does not write: header versions 4 and 5 with bit
+// fields, RLE8 and RLE4 with every escape, and the OS/2 core header.
+std::vector<std::pair<std::string, std::string>> HandMadeBitmaps() {
+  const auto bitmap = [](unsigned headerBytes, int width, int height, unsigned bits, unsigned compression,
+                         const std::string& extra, const std::string& pixels) {
+    std::string header = U32(headerBytes);
+    if (headerBytes == 12) {
+      header += U16(unsigned(width)) + U16(unsigned(height)) + U16(1) + U16(bits);
+    } else {
+      header += U32(unsigned(width)) + U32(unsigned(height)) + U16(1) + U16(bits) + U32(compression) +
+                U32(unsigned(pixels.size())) + U32(2835) + U32(2835) + U32(0) + U32(0);
+      header.resize(headerBytes, '\0');
+    }
+    const unsigned offset = 14 + unsigned(header.size() + extra.size());
+    return "BM" + U32(offset + unsigned(pixels.size())) + U32(0) + U32(offset) + header + extra + pixels;
+  };
+  std::string palette;
+  for (int i = 0; i < 256; ++i) palette += std::string(3, char(i * 7)) + '\0';
+  std::string v5 = U32(124) + U32(3) + U32(2) + U16(1) + U16(32) + U32(3) + U32(24) + U32(0) + U32(0) + U32(0) +
+                   U32(0) + U32(0xFF0000) + U32(0xFF00) + U32(0xFF) + U32(0xFF000000);
+  v5.resize(124, '\0');
+  std::string v5File = "BM" + U32(14 + 124 + 24) + U32(0) + U32(14 + 124) + v5;
+  for (int i = 0; i < 6; ++i) v5File += U32(0x80FF0000u + unsigned(i) * 0x1020);
+  const std::string rle8 = std::string("\x03\x05\x00\x03\x01\x02\x03\x00\x00\x00\x02\x01\x01\x02\x07\x00\x01", 17);
+  const std::string rle4 = std::string("\x00\x03\x12\x30\x01\x50\x00\x00\x02\x34\x00\x01", 12);
+  const std::string rgb = std::string("\x01\x02\x03\x04\x05\x06\x00\x00\x07\x08\x09\x0A\x0B\x0C\x00\x00", 16);
+  return {{"v5-bitfields.bmp", v5File},
+          {"rle8.bmp", bitmap(40, 4, 3, 8, 1, palette, rle8)},
+          {"rle4.bmp", bitmap(40, 4, 2, 4, 2, palette.substr(0, 64), rle4)},
+          {"os2-core.bmp", bitmap(12, 2, 2, 24, 0, "", rgb)}};
 }
 
 }  // namespace
@@ -55,6 +92,15 @@ int main(int argc, char** argv) {
       ++failures;
     }
     if (dib != nullptr) FreeImage_Unload(dib);
+  }
+  for (const auto& [name, bytes] : HandMadeBitmaps()) {
+    const std::string path = folder + "/" + name;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+      std::fprintf(stderr, "could not write %s\n", path.c_str());
+      ++failures;
+    }
+    if (file != nullptr) std::fclose(file);
   }
   return failures == 0 ? 0 : 1;
 }

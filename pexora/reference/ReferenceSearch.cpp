@@ -79,6 +79,13 @@ uint64_t Distance(const Rules& rules, uint32_t in, uint32_t of) {
   return sum;
 }
 
+// An AHSL tolerance in fixed point as the public header states it: clamped to
+// 0..1 (NaN as 0), multiplied by the scale in double precision, rounded down.
+uint32_t Units(double tolerance, uint32_t scale) {
+  const double clamped = tolerance >= 0.0 ? std::min(tolerance, 1.0) : 0.0;  // NaN fails the test
+  return static_cast<uint32_t>(clamped * double(scale));
+}
+
 bool Better(const Match& a, const Match& b) {
   const __int128 pa = static_cast<__int128>(a.compared - a.difference) * b.compared;
   const __int128 pb = static_cast<__int128>(b.compared - b.difference) * a.compared;
@@ -159,10 +166,10 @@ Outcome Search(const Image& whole, const Image& target, const TPXProcessParamete
     rules.tolerance[2] = p.ARGBGTolerance;
     rules.tolerance[3] = p.ARGBBTolerance;
   } else if (rules.ahsl) {
-    rules.tolerance[0] = FixedTolerance(p.AHSLATolerance, 255);
-    rules.tolerance[1] = FixedTolerance(p.AHSLHTolerance, 65535);
-    rules.tolerance[2] = FixedTolerance(p.AHSLSTolerance, 65535);
-    rules.tolerance[3] = FixedTolerance(p.AHSLLTolerance, 65535);
+    rules.tolerance[0] = Units(p.AHSLATolerance, 255);
+    rules.tolerance[1] = Units(p.AHSLHTolerance, 65535);
+    rules.tolerance[2] = Units(p.AHSLSTolerance, 65535);
+    rules.tolerance[3] = Units(p.AHSLLTolerance, 65535);
   }
   const bool stretch = p.StretchCompare != 0;
   if (stretch && (p.StretchResampler < PX_RESAMPLER_BOX || p.StretchResampler > PX_RESAMPLER_LANCZOS3)) {

@@ -14,6 +14,7 @@
 #include "SearchOptions.h"
 #include "StatusError.h"
 #include "Utf16Name.h"
+#include "WorkingMemory.h"
 #include "pexora/pexora.h"
 
 namespace {
@@ -48,6 +49,10 @@ int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& paramet
   Image picture = load();
   const TPXDimensions original{picture.width, picture.height};
   if (resample) {
+    CheckWorkingBytes(picture.PixelCount() * 4 + ResampleWorkingBytes(picture.width, picture.height,
+                                                                      parameters.Dimensions.Width,
+                                                                      parameters.Dimensions.Height,
+                                                                      parameters.Resampler));
     picture = Resample(picture, parameters.Dimensions.Width, parameters.Dimensions.Height,
                        parameters.Resampler);
   }
@@ -94,13 +99,16 @@ int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPX
     entries[i].Difference = static_cast<int32_t>(m.difference);
     entries[i].MatchPercentage = MatchPercentage(m.compared, m.difference);
   }
+  int32_t number = 0;
   try {
-    ObjectRegistry::Instance().AddMatches(entries);
+    number = ObjectRegistry::Instance().AddMatches(entries);
   } catch (...) {
     delete[] entries;
     throw;
   }
-  result->Success = -1;
+  // Success is true as any non-zero value; this one also tells a stale copy
+  // of an earlier record at a reused address from the live result.
+  result->Success = number;
   result->MatchCount = static_cast<int32_t>(matches.size());
   result->Matches = entries;
   return PX_OK;
@@ -133,10 +141,10 @@ PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, T
 
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
   return Guarded([&]() -> int32_t {
-    if (Result == nullptr) return 0;
+    if (Result == nullptr || Result->Matches == nullptr) return 0;
     TPXResultMatches* const matches = Result->Matches;
+    if (!ObjectRegistry::Instance().RemoveMatches(matches, Result->Success)) return 0;
     *Result = TPXResult{};
-    if (matches == nullptr || !ObjectRegistry::Instance().RemoveMatches(matches)) return 0;
     delete[] matches;
     return -1;
   }) == -1 ? -1 : 0;

@@ -14,8 +14,21 @@ inline constexpr size_t kMaxFileNameUnits = 32768;
 // Largest picture file that is read, in bytes.
 inline constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
+// Most memory that a decoding library may take for its own work on one file
+// (libjpeg in all, libtiff in one allocation), besides the decoded picture.
+inline constexpr int64_t kMaxDecoderBytes = int64_t{1} << 29;
+
 // Most memory that the matching positions of one comparison with
 // MultipleMatches may take before they are merged.
 inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;
+
+// Most memory that one resampling or one comparison takes for its work,
+// besides the objects it reads: checked from the sizes involved before any
+// of it is allocated.
+inline constexpr int64_t kMaxWorkingBytes = int64_t{1} << 31;
+
+// Most memory that the channel planes of all objects take while no search
+// uses them (kept for the next search of the same object).
+inline constexpr int64_t kMaxCachedPlaneBytes = int64_t{1} << 28;
 
 }  // namespace pexora

@@ -3,15 +3,17 @@
 namespace pexora {
 
 ObjectRegistry& ObjectRegistry::Instance() {
-  static ObjectRegistry registry;
-  return registry;
+  // Never destroyed: a process may end (return from main, call exit) while
+  // other threads are still inside the library, and the static destructors
+  // run under them. The objects left in it go with the process.
+  static ObjectRegistry* const registry = new ObjectRegistry;
+  return *registry;
 }
 
 void* ObjectRegistry::Add(std::shared_ptr<const SearchObject> object) {
   std::lock_guard lock(mutex_);
-  const uintptr_t handle = nextHandle_;
+  const uintptr_t handle = handles_.Next();
   objects_.emplace(handle, std::move(object));
-  nextHandle_ += 0x10;
   return reinterpret_cast<void*>(handle);
 }
 
@@ -33,14 +35,20 @@ bool ObjectRegistry::Remove(const void* handle) {
   return true;  // the picture is released here, outside the lock
 }
 
-void ObjectRegistry::AddMatches(const TPXResultMatches* matches) {
+int32_t ObjectRegistry::AddMatches(const TPXResultMatches* matches) {
   std::lock_guard lock(mutex_);
-  matches_.insert(matches);
+  if (++lastResultNumber_ == 0) ++lastResultNumber_;
+  const auto number = static_cast<int32_t>(lastResultNumber_);
+  matches_[matches] = number;
+  return number;
 }
 
-bool ObjectRegistry::RemoveMatches(const TPXResultMatches* matches) {
+bool ObjectRegistry::RemoveMatches(const TPXResultMatches* matches, int32_t number) {
   std::lock_guard lock(mutex_);
-  return matches_.erase(matches) != 0;
+  const auto found = matches_.find(matches);
+  if (found == matches_.end() || found->second != number) return false;
+  matches_.erase(found);
+  return true;
 }
 
 }  // namespace pexora

@@ -1,15 +1,16 @@
 // The live search objects and match arrays, by the handles given to callers.
 //
-// Handles are numbers that are never reused, so a stale or made-up handle is
-// simply not found; nothing a caller passes is dereferenced before it is.
+// Handles are numbers that are never reused and hard to guess
+// (HandleSequence), so a stale or made-up handle is simply not found; nothing
+// a caller passes is dereferenced before it is.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
-#include <unordered_set>
 
+#include "HandleSequence.h"
 #include "SearchObject.h"
 #include "pexora/pexora.h"
 
@@ -17,6 +18,7 @@ namespace pexora {
 
 class ObjectRegistry {
  public:
+  // The one registry of the process; it outlives static destruction.
   static ObjectRegistry& Instance();
 
   void* Add(std::shared_ptr<const SearchObject> object);
@@ -25,15 +27,20 @@ class ObjectRegistry {
   // False when the handle is not a live object.
   bool Remove(const void* handle);
 
-  void AddMatches(const TPXResultMatches* matches);
-  // False when the array is not one that this library handed out.
-  bool RemoveMatches(const TPXResultMatches* matches);
+  // Registers a match array and returns the number that identifies this
+  // result among all results of the process (never 0). The allocator may hand
+  // a later result the same address; the number tells the two apart.
+  int32_t AddMatches(const TPXResultMatches* matches);
+  // False, and nothing forgotten, unless the array is a live one that this
+  // library handed out with exactly this number.
+  bool RemoveMatches(const TPXResultMatches* matches, int32_t number);
 
  private:
   mutable std::mutex mutex_;
-  uintptr_t nextHandle_ = 0x10000;
+  HandleSequence handles_;
   std::unordered_map<uintptr_t, std::shared_ptr<const SearchObject>> objects_;
-  std::unordered_set<const TPXResultMatches*> matches_;
+  uint32_t lastResultNumber_ = 0;
+  std::unordered_map<const TPXResultMatches*, int32_t> matches_;
 };
 
 }  // namespace pexora

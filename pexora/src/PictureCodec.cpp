@@ -10,8 +10,13 @@
 #include <mutex>
 #include <vector>
 
+#include "BmpDecoder.h"
+#include "DecodeChecks.h"
+#include "GifDecoder.h"
+#include "JpegDecoder.h"
 #include "Limits.h"
 #include "StatusError.h"
+#include "TiffDecoder.h"
 #include "pexora/pexora.h"
 
 namespace pexora {
@@ -30,19 +35,14 @@ using Memory = std::unique_ptr<FIMEMORY, MemoryDeleter>;
 
 void QuietMessage(FREE_IMAGE_FORMAT, const char*) {}
 
+// FreeImage counts its initialisations: this one keeps its plugins alive
+// when its own library destructor runs at exit, under calls still running.
 void EnsureFreeImage() {
   static std::once_flag once;
   std::call_once(once, [] {
     FreeImage_Initialise(FALSE);
     FreeImage_SetOutputMessage(QuietMessage);
   });
-}
-
-[[noreturn]] void FailLoading() { throw StatusError(PX_ERROR_LOADING); }
-
-void CheckPixelCount(int64_t width, int64_t height) {
-  if (width <= 0 || height <= 0) FailLoading();
-  if (width * height > kMaxPixels) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
 }
 
 // Brings any decoded bitmap to 32 bits per pixel with alpha.
@@ -74,7 +74,7 @@ Image FromBitmap32(FIBITMAP* dib) {
   Image image;
   image.width = static_cast<int32_t>(FreeImage_GetWidth(dib));
   image.height = static_cast<int32_t>(FreeImage_GetHeight(dib));
-  CheckPixelCount(image.width, image.height);
+  CheckPictureSize(image.width, image.height);
   image.pixels.resize(static_cast<size_t>(image.PixelCount()));
   for (int32_t y = 0; y < image.height; ++y) {
     // FreeImage keeps the bottom row first.
@@ -111,17 +111,38 @@ bool StartsWith(const uint8_t* data, size_t size, const char* signature, size_t 
   return size >= length && std::memcmp(data, signature, length) == 0;
 }
 
+enum class FileFormat { kUnknown, kPng, kJpeg, kBmp, kGif, kTiff };
+
 // The format told by the file's first bytes, among the formats this library
 // reads. FreeImage's own decoders of the rarer formats do not withstand
 // hostile files (fuzzing found out-of-bounds accesses in them), so only these
-// reach it.
-FREE_IMAGE_FORMAT SniffFormat(const uint8_t* data, size_t size) {
-  if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return FIF_PNG;
-  if (StartsWith(data, size, "\xFF\xD8\xFF", 3)) return FIF_JPEG;
-  if (StartsWith(data, size, "BM", 2)) return FIF_BMP;
-  if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) return FIF_GIF;
-  if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4)) return FIF_TIFF;
-  return FIF_UNKNOWN;
+// are read.
+FileFormat SniffFormat(const uint8_t* data, size_t size) {
+  if (StartsWith(data, size, "\x89PNG\r\n\x1a\n", 8)) return FileFormat::kPng;
+  if (StartsWith(data, size, "\xFF\xD8\xFF", 3)) return FileFormat::kJpeg;
+  if (StartsWith(data, size, "BM", 2)) return FileFormat::kBmp;
+  if (StartsWith(data, size, "GIF87a", 6) || StartsWith(data, size, "GIF89a", 6)) return FileFormat::kGif;
+  if (StartsWith(data, size, "II*\0", 4) || StartsWith(data, size, "MM\0*", 4)) return FileFormat::kTiff;
+  return FileFormat::kUnknown;
+}
+
+// PNG goes through FreeImage, which hands it to libpng and passes libpng's
+// errors on: a file cut short fails.
+Image DecodePng(const uint8_t* data, size_t size) {
+  EnsureFreeImage();
+  Memory memory(FreeImage_OpenMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size)));
+  if (!memory) FailLoading();
+  // The header alone first, so that a file that claims a huge size is
+  // refused before its pixels are allocated.
+  Bitmap header(FreeImage_LoadFromMemory(FIF_PNG, memory.get(), FIF_LOAD_NOPIXELS));
+  if (!header) FailLoading();
+  CheckPictureSize(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
+  FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
+  Bitmap decoded(FreeImage_LoadFromMemory(FIF_PNG, memory.get(), 0));
+  if (!decoded || !FreeImage_HasPixels(decoded.get())) FailLoading();
+  CheckPictureSize(FreeImage_GetWidth(decoded.get()), FreeImage_GetHeight(decoded.get()));
+  Bitmap argb = To32Bits(decoded.get());
+  return FromBitmap32(argb.get());
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
@@ -146,29 +167,16 @@ bool IsKnownResampler(int32_t resampler) {
 }
 
 Image DecodePictureBytes(const uint8_t* data, size_t size) {
-  EnsureFreeImage();
   if (data == nullptr || size == 0 || size > static_cast<size_t>(kMaxFileBytes)) FailLoading();
-  Memory memory(FreeImage_OpenMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size)));
-  if (!memory) FailLoading();
-  const FREE_IMAGE_FORMAT format = SniffFormat(data, size);
-  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) FailLoading();
-
-  // Read the header alone first, where the format allows it, so that a file
-  // that claims a huge size is refused before its pixels are allocated.
-  if (FreeImage_FIFSupportsNoPixels(format)) {
-    FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-    Bitmap header(FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS));
-    if (!header) FailLoading();
-    CheckPixelCount(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()));
+  switch (SniffFormat(data, size)) {
+    case FileFormat::kPng: return DecodePng(data, size);
+    case FileFormat::kJpeg: return DecodeJpeg(data, size);
+    case FileFormat::kBmp: return DecodeBmp(data, size);
+    case FileFormat::kGif: return DecodeGif(data, size);
+    case FileFormat::kTiff: return DecodeTiff(data, size);
+    case FileFormat::kUnknown: break;
   }
-  FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-  // JPEG with the accurate integer transform and smooth chroma upsampling:
-  // FreeImage's default, the fast transform, adds visible error.
-  Bitmap decoded(FreeImage_LoadFromMemory(format, memory.get(), format == FIF_JPEG ? JPEG_ACCURATE : 0));
-  if (!decoded || !FreeImage_HasPixels(decoded.get())) FailLoading();
-  CheckPixelCount(FreeImage_GetWidth(decoded.get()), FreeImage_GetHeight(decoded.get()));
-  Bitmap argb = To32Bits(decoded.get());
-  return FromBitmap32(argb.get());
+  FailLoading();
 }
 
 Image DecodePictureFile(const std::string& path) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <tuple>
@@ -17,6 +18,7 @@
 #include "SharedLoop.h"
 #include "SizedTemplates.h"
 #include "StatusError.h"
+#include "WorkingMemory.h"
 
 namespace pexora {
 
@@ -65,11 +67,21 @@ std::vector<int32_t> SpreadRows(int32_t rows) {
 // differences where they decide, then the merge.
 class SearchRun {
  public:
-  // Scans the positions whose area lies inside `area`.
+  // Scans the positions whose area lies inside `area`; with MultipleMatches,
+  // collects at most `maxCandidates` matching positions.
   SearchRun(const ChannelPlanes& planes, const TPXRect& area, SizedTemplates& templates,
-            const CompareSettings& settings, unsigned threads, ProgressReporter& reporter)
+            const CompareSettings& settings, unsigned threads, ProgressReporter& reporter, int64_t maxCandidates)
       : planes_(planes), area_(area), templates_(templates), settings_(settings), threads_(threads),
-        reporter_(reporter) {}
+        reporter_(reporter), maxCandidates_(maxCandidates) {}
+
+  // The memory of the work units that Scan lists (and of their matches' lists).
+  static int64_t UnitBytes(const TPXRect& area, const SizedTemplates& templates, bool multipleMatches) {
+    int64_t units = 0;
+    for (size_t s = 0; s < templates.Count(); ++s) units += 1 + area.Height - templates.Size(s).Height + 1;
+    const int64_t perUnit = int64_t{sizeof(Unit)} + (multipleMatches ? int64_t{sizeof(std::vector<Match>)} : 0);
+    // Per size also its row count and progress groups.
+    return units * perUnit + static_cast<int64_t>(templates.Count()) * 256;
+  }
 
   std::vector<Match> Run() {
     Scan();
@@ -164,9 +176,7 @@ class SearchRun {
         }
       }
       // Held here, then once more while they are gathered for the merge.
-      if (int64_t(candidatesFound_.load() + found.size()) * int64_t{2 * sizeof(Match)} > kMaxCandidateBytes) {
-        throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
-      }
+      if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
       ProjectSums(found.size());
       return;
     }
@@ -256,6 +266,7 @@ class SearchRun {
   const CompareSettings& settings_;
   const unsigned threads_;
   ProgressReporter& reporter_;
+  const int64_t maxCandidates_;
   ProgressModel progress_;
   std::vector<size_t> prepareGroup_, rowGroup_;
   size_t projectedSums_ = 0;
@@ -268,19 +279,63 @@ class SearchRun {
   Match best_;  // without MultipleMatches; compared 0 until something matched
 };
 
+// The most that the prepared sizes take at once: the scan prepares each size
+// one ahead of its rows and lets it go after its last row, so that a size
+// per thread and two more (no more than there are) are held at a time, and
+// each thread may be stretching and sorting one.
+int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, const CompareSettings& settings,
+                          unsigned threads) {
+  int64_t held = 0, building = 0;
+  for (size_t s = 0; s < templates.Count(); ++s) {
+    const TPXDimensions size = templates.Size(s);
+    const int64_t pixels = int64_t{size.Width} * size.Height;
+    const bool own = size.Width == target.width && size.Height == target.height;
+    const int64_t stretch = own ? 0
+                                : ResampleWorkingBytes(target.width, target.height, size.Width, size.Height,
+                                                       settings.stretchResampler);
+    held = std::max(held, TemplateBytes(pixels));
+    building = std::max(building, stretch + TemplateBuildingBytes(pixels));
+  }
+  const auto sizes = static_cast<int64_t>(templates.Count());
+  const int64_t busy = std::min<int64_t>(threads, sizes);
+  return std::min<int64_t>(busy + 2, sizes) * held + busy * building;
+}
+
 }  // namespace
 
 std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
                           const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress) {
+                          const std::function<void(double)>& progress, PlaneCache& cache) {
   ProgressReporter reporter(progress);
-  reporter.Update(0.0);
   const Image& picture = searched.picture();
   const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
   SizedTemplates templates(area, picture.width, target.picture(), settings);
+  const unsigned workers = std::max(1u, threads);
+  // A negative tolerance matches nothing: nothing needs to be prepared. Else
+  // the planes (unless a search or the cache holds them), the sizes held at
+  // a time and the work units must fit before anything is allocated; the
+  // matching positions get what is left.
+  const bool scan = settings.differenceTolerance >= 0;
+  const int64_t prepared = scan ? static_cast<int64_t>(searched.NewPlaneBytes(settings.model)) +
+                                      HeldTemplateBytes(target.picture(), templates, settings, workers) +
+                                      SearchRun::UnitBytes(area, templates, settings.multipleMatches)
+                                : 0;
+  CheckWorkingBytes(prepared);
+  // Every comparison that passes its checks reports 0 first, even one that
+  // has nothing to compare; one that fails them reports nothing.
+  reporter.Update(0.0);
   std::vector<Match> matches;
-  if (settings.differenceTolerance >= 0) {
-    SearchRun run(searched.Planes(settings.model), area, templates, settings, std::max(1u, threads), reporter);
+  if (scan) {
+    // Kept matches do not overlap: no more than the area holds of the smallest size.
+    int64_t smallest = INT64_MAX;
+    for (size_t s = 0; s < templates.Count(); ++s) {
+      smallest = std::min(smallest, int64_t{templates.Size(s).Width} * templates.Size(s).Height);
+    }
+    const int64_t mostKept = int64_t{area.Width} * area.Height / smallest;
+    const int64_t maxCandidates = std::min(kMaxCandidateBytes / int64_t{2 * sizeof(Match)},
+                                           CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
+    const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache);
+    SearchRun run(*planes, area, templates, settings, workers, reporter, maxCandidates);
     matches = run.Run();
   }
   if (settings.maximalCount > 0 && matches.size() > size_t(settings.maximalCount)) {

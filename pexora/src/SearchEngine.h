@@ -14,10 +14,14 @@ namespace pexora {
 // Finds the matches of target in searched, merged and ranked (MatchSelection).
 // Work runs on `threads` threads, the calling thread being one of them;
 // `progress` is called only on the calling thread, with whole percents from 0
-// to exactly 100. Throws StatusError(PX_ERROR_DIMENSIONS) when no size of the
-// search-for picture fits into the searched one.
+// to exactly 100. Throws StatusError: PX_ERROR_DIMENSIONS when no size of the
+// search-for picture fits into the searched one; PX_ERROR_NOT_ENOUGH_MEMORY,
+// before anything is allocated for them, when the channel planes, the
+// stretched search-for pictures and their preparation would pass
+// kMaxWorkingBytes, and during the scan when the matching positions would
+// fill what remains. The searched object's planes are offered to `cache`.
 std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
                           const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress);
+                          const std::function<void(double)>& progress, PlaneCache& cache = PlaneCache::Instance());
 
 }  // namespace pexora

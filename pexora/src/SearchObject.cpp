@@ -2,13 +2,32 @@
 
 namespace pexora {
 
-const ChannelPlanes& SearchObject::Planes(ColorModel model) const {
-  if (model == ColorModel::kArgb) {
-    std::call_once(argbOnce_, [this] { argb_ = MakeChannelPlanes(picture_, ColorModel::kArgb); });
-    return argb_;
+SearchObject::~SearchObject() {
+  for (Slot* slot : {&argb_, &ahsl_}) {
+    if (const auto planes = slot->planes.lock(); planes && slot->cache != nullptr) slot->cache->Forget(planes.get());
   }
-  std::call_once(ahslOnce_, [this] { ahsl_ = MakeChannelPlanes(picture_, ColorModel::kAhsl); });
-  return ahsl_;
+}
+
+std::shared_ptr<const ChannelPlanes> SearchObject::Planes(ColorModel model, PlaneCache& cache) const {
+  Slot& slot = SlotOf(model);
+  std::lock_guard lock(slot.mutex);
+  std::shared_ptr<const ChannelPlanes> planes = slot.planes.lock();
+  if (!planes) {
+    planes = std::make_shared<const ChannelPlanes>(MakeChannelPlanes(picture_, model));
+    slot.planes = planes;
+    slot.cache = &cache;
+  }
+  cache.Keep(planes);
+  return planes;
+}
+
+size_t SearchObject::NewPlaneBytes(ColorModel model) const {
+  Slot& slot = SlotOf(model);
+  {
+    std::lock_guard lock(slot.mutex);
+    if (!slot.planes.expired()) return 0;
+  }
+  return PlaneBytesFor(picture_.PixelCount(), model);
 }
 
 }  // namespace pexora

@@ -65,6 +65,12 @@ TEST_F(BadInputTest, CreateObjectCodes) {
       {"unknown filter", scene.c_str(), resample(10, 10, 6), PX_ERROR_NOT_AVAILABLE},
       {"negative filter", scene.c_str(), resample(10, 10, -1), PX_ERROR_NOT_AVAILABLE},
       {"huge resample", scene.c_str(), resample(100000, 100000, 0), PX_ERROR_NOT_ENOUGH_MEMORY},
+      // Within the picture size limit, but FreeImage's weight tables alone
+      // would take gigabytes.
+      {"resample to 67108864 x 1 with Lanczos", scene.c_str(), resample(67108864, 1, PX_RESAMPLER_LANCZOS3),
+       PX_ERROR_NOT_ENOUGH_MEMORY},
+      {"resample to 1 x 67108864 with Lanczos", scene.c_str(), resample(1, 67108864, PX_RESAMPLER_LANCZOS3),
+       PX_ERROR_NOT_ENOUGH_MEMORY},
       {"resampled to 1 x 1", scene.c_str(), resample(1, 1, PX_RESAMPLER_LANCZOS3), PX_OK},
       {"the picture as it is", scene.c_str(), none, PX_OK},
   };
@@ -150,6 +156,12 @@ TEST_F(BadInputTest, CompareCodes) {
   TPXProcessParameters zeroStretch = noFit;
   zeroStretch.MinimalStretchSize = {0, 0};
   zeroStretch.MaximalStretchSize = {0, 0};
+  TPXProcessParameters zeroMaximalWidth = noFit;
+  zeroMaximalWidth.MinimalStretchSize = {1, 1};
+  zeroMaximalWidth.MaximalStretchSize = {0, 30};
+  TPXProcessParameters negativeMinimal = noFit;
+  negativeMinimal.MinimalStretchSize = {-7, -7};
+  negativeMinimal.MaximalStretchSize = {10, 10};
   TPXProcessParameters filterUnusedWithoutStretch = plain;
   filterUnusedWithoutStretch.StretchResampler = 99;
 
@@ -173,6 +185,8 @@ TEST_F(BadInputTest, CompareCodes) {
       {"no stretch size fits", in.record, of.record, noFit, PX_ERROR_DIMENSIONS, false},
       {"minimal above maximal stretch", in.record, of.record, minAboveMax, PX_ERROR_DIMENSIONS, false},
       {"zero stretch sizes", in.record, of.record, zeroStretch, PX_ERROR_DIMENSIONS, false},
+      {"maximal stretch width 0", in.record, of.record, zeroMaximalWidth, PX_ERROR_DIMENSIONS, false},
+      {"negative minimal stretch sides count as 1", in.record, of.record, negativeMinimal, PX_OK, true},
       {"stretch filter ignored without stretch", in.record, of.record, filterUnusedWithoutStretch, PX_OK, true},
       {"the same picture", in.record, in.record, plain, PX_OK, true},
   };

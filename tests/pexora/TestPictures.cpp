@@ -172,7 +172,7 @@ Image RoundIcon() {
 }
 
 void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format, int jpegQuality) {
-  const bool opaque = format == FileFormat::kJpeg;
+  const bool opaque = format == FileFormat::kJpeg || format == FileFormat::kGif;
   FIBITMAP* dib = FreeImage_Allocate(picture.width, picture.height, opaque ? 24 : 32);
   if (dib == nullptr) throw std::runtime_error("FreeImage_Allocate failed");
   const int step = opaque ? 3 : 4;
@@ -194,6 +194,14 @@ void SavePicture(const Image& picture, const std::filesystem::path& path, FileFo
     case FileFormat::kBmp: fif = FIF_BMP; break;
     case FileFormat::kTiff: fif = FIF_TIFF; break;
     case FileFormat::kJpeg: fif = FIF_JPEG; flags = jpegQuality; break;
+    case FileFormat::kGif: {
+      fif = FIF_GIF;
+      FIBITMAP* palette = FreeImage_ColorQuantize(dib, FIQ_WUQUANT);
+      FreeImage_Unload(dib);
+      if (palette == nullptr) throw std::runtime_error("FreeImage_ColorQuantize failed");
+      dib = palette;
+      break;
+    }
   }
   const bool saved = FreeImage_Save(fif, dib, path.string().c_str(), flags) != FALSE;
   FreeImage_Unload(dib);

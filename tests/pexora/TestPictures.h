@@ -40,9 +40,10 @@ Image Rescaled(const Image& picture, int32_t width, int32_t height);
 // A 48 x 48 round icon of two colours, transparent outside the circle.
 Image RoundIcon();
 
-enum class FileFormat { kPng, kBmp, kJpeg, kTiff };
+enum class FileFormat { kPng, kBmp, kJpeg, kTiff, kGif };
 
-// Writes the picture with FreeImage; JPEG at the given quality.
+// Writes the picture with FreeImage; JPEG at the given quality, GIF reduced
+// to 256 colours; both opaque.
 void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format,
                  int jpegQuality = 90);
 

@@ -173,9 +173,17 @@ typedef struct TPXResult {
  * Semantics of this implementation (libpexora.so).
  *
  * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
- * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB,
- * top row first; pictures without alpha are opaque; JPEG with the accurate
- * integer transform and smooth chroma upsampling. It sets ImageObject,
+ * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB
+ * with straight (not premultiplied) alpha, top row first; pictures without
+ * alpha are opaque. JPEG is decoded with the accurate integer transform and
+ * smooth chroma upsampling; BMP in every header version (OS/2 core, Windows 3
+ * to 5), depth and compression (RLE4, RLE8, bit fields), pixels that RLE
+ * skips being transparent and a 32-bit alpha that is zero everywhere counting
+ * as absent; GIF as its first frame; TIFF upright by its Orientation tag,
+ * premultiplied alpha brought back to straight. A file whose pixel data is
+ * missing, cut short or corrupt gives PX_ERROR_LOADING rather than made-up
+ * pixels. The decoders write nothing to the caller's standard streams. It
+ * sets ImageObject,
  * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
  * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
  * resamples to Dimensions with Resampler; pictures with alpha are resampled
@@ -185,12 +193,17 @@ typedef struct TPXResult {
  * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
  * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
  * unsupported file; PX_ERROR_NOT_ENOUGH_MEMORY for pictures (as decoded or as
- * resampled) above 8192 x 8192 pixels or files above 1 GiB.
+ * resampled) above 8192 x 8192 pixels, files above 1 GiB, and resamples
+ * whose working memory would pass 2 GiB (see Memory below).
  *
  * Handles are looked up among the live objects before use: a null, stale,
  * freed or made-up ImageObject gives PX_ERROR_OBJECT and is never
- * dereferenced. Pexora_FreeObject releases the object and sets ImageObject to
- * null; FileName and the caller's buffer stay as they are.
+ * dereferenced. A handle is never given twice in a process, and its value is
+ * drawn from a permutation of the pointer's range with keys chosen at random
+ * for each process: one handle does not tell another. (This guards against
+ * mistakes, not against code in the same process that reads its memory.)
+ * Pexora_FreeObject releases the object and sets ImageObject to null;
+ * FileName and the caller's buffer stay as they are.
  *
  * Pexora_Compare zeroes *Result first. A pixel differs from the search-for
  * pixel laid over it when:
@@ -199,8 +212,11 @@ typedef struct TPXResult {
  *   RELATIVE_AHSL: in 16-bit fixed point: alpha 0..255; hue a fraction of
  *     the circle times 65536 (0 for grey); chroma C = max - min and lightness
  *     L = (max + min) / 2 of R, G, B on the 0..1 scale times 65535. Each
- *     tolerance is clamped to 0..1 (NaN as 0) and brought to the same units
- *     rounding down (A times 255, the others times 65535). A pixel differs
+ *     tolerance is clamped to 0..1 (NaN as 0), multiplied by its scale (255
+ *     for A, 65535 for the others) in double precision, the product rounded
+ *     to the nearest double, and that rounded down: k / 65535.0 gives exactly
+ *     k, where rounding the exact product down would give k - 1 for about
+ *     half of all k. A pixel differs
  *     when |dA| exceeds the A tolerance, |dC| the S tolerance, |dL| the L
  *     tolerance, or the circular hue distance (0..32768) times the smaller
  *     chroma of the two pixels, divided by 65536 and rounded down, the H
@@ -228,11 +244,13 @@ typedef struct TPXResult {
  * StretchCompare: sizes in pixels; the search-for picture is resampled with
  * StretchResampler, aspect ratio kept (shorter side rounded to nearest, half
  * up, at least 1), to every size whose longer side steps by one pixel and
- * whose sides lie in MinimalStretchSize .. MaximalStretchSize (sides below 1
- * count as 1); its own size is used unresampled. Sizes that do not fit are
- * skipped; when none fits, or without stretching the search-for picture is
- * larger than the search-in picture, the code is PX_ERROR_DIMENSIONS. A size
- * at which no pixel takes part (all transparent) finds nothing.
+ * whose sides lie in MinimalStretchSize .. MaximalStretchSize (minimal sides
+ * below 1 count as 1; a maximal side below 1 leaves no size, which is
+ * PX_ERROR_DIMENSIONS); its own size is used unresampled. Sizes that do not
+ * fit are skipped; when none fits, or without stretching the search-for
+ * picture is larger than the search-in picture, the code is
+ * PX_ERROR_DIMENSIONS. A size at which no pixel takes part (all transparent)
+ * finds nothing.
  *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
@@ -242,24 +260,58 @@ typedef struct TPXResult {
  * |dC|, |dL|; with _ALPHA: the distance to the ranges above at T = 0, and
  * for the hue the weighted distance beyond the background's allowance), then
  * the larger area, then top-most, then left-most. Matches come best first;
- * MultipleMatches false gives the best one only. Success is -1 exactly when
- * there is a match; without matches nothing is allocated. Unknown
- * CompareType, or an unknown StretchResampler with StretchCompare:
- * PX_ERROR_NOT_AVAILABLE; a null Result: PX_ERROR_UNKNOWN.
+ * MultipleMatches false gives the best one only. Success is non-zero exactly
+ * when there is a match: a number that identifies this result among all
+ * results of the process (read it as a boolean); without matches it is 0 and
+ * nothing is allocated. Unknown CompareType, or an unknown StretchResampler
+ * with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
+ * PX_ERROR_UNKNOWN.
  *
  * MultiThreadedProcessing uses all hardware threads, otherwise one; results
  * are the same. StatusCallback (may be null) is called only on the calling
  * thread, before Pexora_Compare returns, with PX_STATUS_PROGRESS, whole
  * percents rising from 0 to exactly 100 at the end (each at most once), and
- * the search-in record's User.
+ * the search-in record's User. Every comparison that passes the checks of its
+ * arguments reports 0 first, also one that compares nothing (a negative
+ * DifferenceTolerance, a fully transparent search-for picture); one that
+ * fails a check reports nothing. The callback may call the library, even
+ * free the objects being compared. A callback that throws (from C++) ends the
+ * comparison: every thread of it stops and is joined, nothing is reported
+ * after the throw, and the code is PX_ERROR_UNKNOWN.
  *
  * Pexora_FreeResult releases the entries of a result this library filled,
- * zeroes the record and returns -1; for a null, zero, already released or
- * foreign record it releases nothing and returns 0.
+ * zeroes the record and returns -1. It recognises the result by Matches and
+ * Success together, so hand back the record as it was filled (or an exact
+ * copy): a stale copy of a released result never releases a later result that
+ * the allocator placed at the same address. A null, zero, already released,
+ * stale, altered or foreign record releases nothing, is left as it is, and
+ * gives 0.
  * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
  *
+ * Memory. A resample (at creation or stretching) and a comparison are
+ * refused with PX_ERROR_NOT_ENOUGH_MEMORY, before any of it is allocated, when
+ * their working memory, estimated from the sizes involved, would pass 2 GiB:
+ * resampling takes the picture's copies and FreeImage's table of weights (about
+ * 50 to 80 bytes per output pixel of a side that changes, more when shrinking
+ * with a wide filter); a comparison takes the search-in picture's channel
+ * planes (12 bytes a pixel in ARGB, 8 in AHSL), the sizes of the search-for
+ * picture it holds at a time (one per thread and two more, 56 bytes a
+ * pixel, and while one is made its stretching and as much again), its list
+ * of work units (a row of positions of one size each), 176 bytes per
+ * matching position found before overlaps are merged and 128 more per match
+ * that can be kept (matches do not overlap: no more than the area holds of
+ * the smallest size). A comparison whose matching positions would fill what
+ * the limit leaves (never more than 1 GiB of them) stops with
+ * PX_ERROR_NOT_ENOUGH_MEMORY. Channel planes
+ * outlive a comparison
+ * only within 256 MiB for all objects together, least recently used dropped
+ * first; larger ones go when the comparison ends. Decoding libraries are held
+ * to 512 MiB of their own (libjpeg in all, libtiff per allocation).
+ *
  * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
- * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe.
+ * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe,
+ * and a process may end (return from main, call exit) while other threads
+ * are inside the library: its state outlives the static destructors.
  */
 #ifndef PX_NO_PROTOTYPES
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
