@@ -101,6 +101,48 @@ def test_records_are_laid_out_as_the_library_lays_them_out():
     ]
 
 
+# A daemon thread searches with a progress callable; the main thread ends as
+# soon as the search has started, or forks a child that ends at once.
+ENDING_WHILE_SEARCHING = f"""
+import os, sys, threading, pexora
+started = threading.Event()
+def search():
+    pexora.find({sample("SearchInAlphaStretched.PNG")!r}, {sample("SearchForAlpha.png")!r}, alpha=True,
+                stretch_min=(20, 20), stretch_max=(100, 100), threads=1, progress=lambda percent: started.set())
+threading.Thread(target=search, daemon=True).start()
+started.wait()
+if sys.argv[-1] == "fork":
+    child = os.fork()
+    if child == 0:
+        sys.exit(0)  # the parent's search is no concern of the child's
+    print("child", os.waitpid(child, 0)[1])
+print("leaving")
+"""
+
+
+@pytest.mark.parametrize("how", ["exit", "fork"])
+def test_the_process_may_end_while_a_search_runs(how):
+    # Without waiting for the search, the process aborted about every second time.
+    for _ in range(4):
+        done = subprocess.run([sys.executable, "-c", ENDING_WHILE_SEARCHING, how], capture_output=True, text=True,
+                              timeout=120, env=dict(os.environ, PYTHONPATH=SOURCES,
+                                                    PEXORA_LIBRARY=str(loaded_library())))
+        expected = "child 0\nleaving\n" if how == "fork" else "leaving\n"
+        assert (done.returncode, done.stdout, done.stderr) == (0, expected, "")
+
+
+def test_no_search_starts_once_the_interpreter_is_ending():
+    done = run_python(f"""
+        import atexit
+        def late():
+            try:
+                print(pexora.find({sample("SearchIn2.jpg")!r}, {sample("SearchFor2.jpg")!r}))
+            except RuntimeError as error:
+                print(error)
+        atexit.register(late)  # registered first, so it runs after pexora's own exit handler
+        import pexora
+        """, PEXORA_LIBRARY=str(loaded_library()))
+    assert done.stdout == "pexora: the interpreter is shutting down\n", done.stderr
 def test_versions():
     major, minor, patch = pexora.library_version()
     assert major == 1 and pexora.__version__.startswith("1.")

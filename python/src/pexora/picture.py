@@ -9,6 +9,7 @@ from typing import Any, Protocol, Union
 
 from . import _options, _pixels
 from . import _records as r
+from ._exit_guard import CALLS
 from ._library import LIBRARY, check
 
 
@@ -70,7 +71,8 @@ class Picture:
             self._name = repr(path)
             name = _utf16_name(path)
             record.FileName = ctypes.addressof(name)
-            code = LIBRARY.Pexora_CreateObject(ctypes.byref(record), parameters)
+            with CALLS.running():
+                code = LIBRARY.Pexora_CreateObject(ctypes.byref(record), parameters)
             record.FileName = None
         elif _pixels.is_array(source):
             array, width, height = _pixels.array_size(source)
@@ -79,9 +81,10 @@ class Picture:
                 code = r.PX_ERROR_NOT_ENOUGH_MEMORY
             else:
                 words = _pixels.argb_words(array)
-                code = LIBRARY.Pexora_CreateObjectFromPixels(
-                    ctypes.byref(record), width, height, 4 * width, words.ctypes.data, parameters
-                )
+                with CALLS.running():
+                    code = LIBRARY.Pexora_CreateObjectFromPixels(
+                        ctypes.byref(record), width, height, 4 * width, words.ctypes.data, parameters
+                    )
         else:
             raise TypeError(
                 f"source: expected a file path, an RGB(A) array or a pexora.Picture, got {type(source).__name__}"

@@ -10,6 +10,7 @@ from typing import Any, Literal
 
 from . import _options
 from . import _records as r
+from ._exit_guard import CALLS
 from ._library import LIBRARY, check
 from .picture import Picture, Source
 
@@ -43,7 +44,7 @@ class _Progress:
         self.callback = r.TPXStatusCallback(self._report)
 
     def _report(self, percent: float, status_type: int, _user: Any) -> None:
-        if self.error is not None or status_type != r.PX_STATUS_PROGRESS:
+        if self.error is not None or status_type != r.PX_STATUS_PROGRESS or CALLS.exiting:
             return
         try:
             self._progress(percent)
@@ -140,10 +141,11 @@ def find(
         picture_in = _picture(search_in, pictures)
         picture_for = _picture(search_for, pictures)
         result = r.TPXResult()
-        code = LIBRARY.Pexora_Compare(
-            picture_in._searchable_record(), picture_for._searchable_record(), parameters, ctypes.byref(result),
-            ctypes.byref(options),
-        )
+        with CALLS.running():
+            code = LIBRARY.Pexora_Compare(
+                picture_in._searchable_record(), picture_for._searchable_record(), parameters, ctypes.byref(result),
+                ctypes.byref(options),
+            )
         try:
             found = max(result.MatchCount, 0) if result.Success and result.Matches else 0
             matches = [
