@@ -4,6 +4,7 @@ from __future__ import annotations
 
 import gc
 import threading
+import time
 
 import numpy
 import pytest
@@ -74,9 +75,11 @@ def test_min_percentage_keeps_the_better_matches(noise):
 def test_stretch_bounds_and_filter():
     scaled = {"alpha": True, "difference": 45}
     search_in, search_for = sample("SearchInAlphaStretched.PNG"), sample("SearchForAlpha.png")
-    for bounds in ({"stretch_min": (20, 20)}, {"stretch_max": (100, 100)}, {"stretch_min": (80, 80),
-                   "stretch_max": (80, 80), "stretch_filter": "BILINEAR"}):
+    for bounds in ({"stretch_min": (20, 20)}, {"stretch_min": (80, 80), "stretch_max": (80, 80),
+                                               "stretch_filter": "BILINEAR"}):
         assert place(pexora.find(search_in, search_for, **scaled, **bounds)[0]) == (297, 131, 80, 80), bounds
+    # Without a minimum, sizes start at 1 x 1 (tiny sizes of the icon match nearly anywhere).
+    assert min(m.width for m in pexora.find(search_in, search_for, **scaled, stretch_max=(100, 100))) < 20
     assert all(m.width != 80 for m in pexora.find(search_in, search_for, **scaled, stretch_max=(79, 79)))
 
 
@@ -138,3 +141,29 @@ def test_matches_are_values():
     with pytest.raises(AttributeError):
         match.x = 0
     assert {match: 1}[match] == 1
+
+
+def test_other_python_threads_run_while_the_library_searches():
+    # A thread that wakes every millisecond keeps waking during one long
+    # search; were the interpreter lock held, it would stall for the whole call.
+    big = random_rgb(600, 800, seed=6)
+    search_in, search_for = pexora.Picture(big), pexora.Picture(big[300:340, 500:560])
+    wakes, done = [], threading.Event()
+
+    def wake():
+        while not done.wait(0.001):
+            wakes.append(time.perf_counter())
+
+    waker = threading.Thread(target=wake)
+    waker.start()
+    try:
+        time.sleep(0.02)
+        start = time.perf_counter()
+        pexora.find(search_in, search_for, stretch_min=(30, 20), stretch_max=(90, 60), threads=1)
+        end = time.perf_counter()
+    finally:
+        done.set()
+        waker.join()
+    around = [start] + [t for t in wakes if start < t < end] + [end]
+    longest_stall = max(b - a for a, b in zip(around, around[1:]))
+    assert end - start > 0.1 and longest_stall < (end - start) / 2, (end - start, longest_stall)

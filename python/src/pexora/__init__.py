@@ -7,7 +7,7 @@
 >>> import pexora
 >>> for match in pexora.find("samples/SearchIn2.jpg", "samples/SearchFor2.jpg"):
 ...     print(match.x, match.y, match.width, match.height, match.difference)
-397 249 96 72 26
+397 249 96 72 22
 
 The search library is ``libpexora.so.1``, found as the system finds shared
 libraries (``LD_LIBRARY_PATH``, the folders ``ldconfig`` knows), or the file

@@ -115,7 +115,7 @@ def find(
     and whatever the library refuses PexoraError.
 
     >>> find("samples/SearchIn2.jpg", "samples/SearchFor2.jpg")
-    [Match(x=397, y=249, width=96, height=72, difference=26, percentage=99.6238425925926)]
+    [Match(x=397, y=249, width=96, height=72, difference=22, percentage=99.68171296296296)]
     >>> find("samples/SearchIn2.jpg", "samples/SearchFor2.jpg", region=(0, 0, 300, 300))
     []
     >>> best = find("samples/SearchInAlphaStretched.PNG", "samples/SearchForAlpha.png",
