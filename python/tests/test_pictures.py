@@ -173,7 +173,7 @@ def test_threads_search_shared_pictures_while_one_is_closed():
                 outcomes.append("closed")
             except PexoraError as error:  # closed between the check and the call
                 outcomes.append("closed" if error.code == ErrorCode.OBJECT else error)
-            except BaseException as error:  # noqa: BLE001 - reported below
+            except BaseException as error:  # reported below
                 problems.append(error)
 
     victim = pexora.Picture(sample("SearchFor2.jpg"))

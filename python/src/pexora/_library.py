@@ -86,7 +86,8 @@ def library_version() -> tuple[int, int, int]:
 
 def error_text(code: int) -> str:
     """The library's text for a result code."""
-    return LIBRARY.Pexora_GetErrorText(code).decode("ascii", "replace")
+    text: bytes = LIBRARY.Pexora_GetErrorText(code)
+    return text.decode("ascii", "replace")
 
 
 def check(code: int, doing: str, filename: str | None = None) -> None:

@@ -12,7 +12,7 @@ import ctypes
 import numbers
 import operator
 from collections.abc import Callable
-from typing import Any
+from typing import Any, cast
 
 from . import _records as r
 
@@ -178,4 +178,4 @@ def search_options(*, region: Any, min_percentage: Any, max_matches: Any) -> r.T
 def progress_callable(progress: Any) -> Callable[[float], object] | None:
     if progress is not None and not callable(progress):
         raise TypeError(f"progress: expected a callable that takes a percentage, got {progress!r}")
-    return progress
+    return cast("Callable[[float], object] | None", progress)

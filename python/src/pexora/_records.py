@@ -165,7 +165,7 @@ PUBLISHED_LAYOUT = [
 ]
 
 
-def layout_mismatches(layout=PUBLISHED_LAYOUT) -> list[str]:
+def layout_mismatches(layout: list[tuple[type[Structure], str | None, int, int]] = PUBLISHED_LAYOUT) -> list[str]:
     """Every size or offset of ``layout`` that the ctypes records do not have."""
     wide = ctypes.sizeof(c_void_p) == 8
     wrong = []

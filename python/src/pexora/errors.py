@@ -35,4 +35,4 @@ class PexoraError(Exception):
         self.filename = filename
 
     def __str__(self) -> str:
-        return self.args[0]
+        return str(self.args[0])

@@ -48,7 +48,7 @@ class _Progress:
             return
         try:
             self._progress(percent)
-        except BaseException as error:  # noqa: B036 - even KeyboardInterrupt must not be lost
+        except BaseException as error:  # even KeyboardInterrupt must not be lost
             self.error = error
 
 
