@@ -89,7 +89,21 @@ def main() -> None:
     )
     if "Match(x=10, y=20, width=30, height=10, difference=0, percentage=100.0)" not in found:
         sys.exit(f"searching arrays in the installed package gave:\n{found}")
-    print(f"installed into {venv}; found the sample and an array")
+
+    # The backend's other ways: from its source archive, and editable (the source tree itself).
+    pip = str(venv / "bin" / "pip")
+    backend = (
+        "import sys; sys.path.insert(0, 'backend'); import wheel_builder; "
+        f"print(wheel_builder.build_sdist({str(args.work)!r}))"
+    )
+    archive = args.work / run([python, "-c", backend], cwd=args.source / "python", env=environment).strip()
+    for install, expected in (([archive], venv), (["-e", str(args.source / "python")], args.source / "python" / "src")):
+        run([pip, "install", "--force-reinstall", *install], cwd=args.work, env=environment)
+        where = run([python, "-c", "import pexora; print(pexora.__file__, pexora.find.__name__)"], cwd=args.work,
+                    env=environment)
+        if not where.startswith(str(expected)):
+            sys.exit(f"after pip install {' '.join(install)}, pexora was imported as {where}")
+    print(f"installed into {venv} as the README says, from the source archive and editable")
 
 
 if __name__ == "__main__":
