@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Installs the Python package as the README says, into a fresh virtual
-environment, and uses it with the library installed by `cmake --install`.
+environment, and uses it with the library installed by `cmake --install`;
+then installs it from the build backend's source archive and editable.
 
 Runs the README's shell block of its "Python" section as it stands, with
 `python3` being this interpreter, HOME a folder of the build tree, no package
