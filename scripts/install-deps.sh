@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev pkg-config libopencv-dev
   xvfb xdotool xclip x11-apps x11-utils imagemagick openbox wmctrl
   fonts-dejavu-core fonts-liberation2
+  python3 python3-venv python3-numpy python3-pytest python3-pil mypy
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,28 @@
+"""Image search with libpexora: where one picture lies in another.
+
+``find`` searches a picture for another and returns the matches, best first;
+``Picture`` loads a picture once for many searches. Pictures are file paths
+(PNG, JPEG, BMP, GIF, TIFF) or RGB(A) uint8 arrays such as NumPy's.
+
+>>> import pexora
+>>> for match in pexora.find("samples/SearchIn2.jpg", "samples/SearchFor2.jpg"):
+...     print(match.x, match.y, match.width, match.height, match.difference)
+397 249 96 72 22
+
+The search library is ``libpexora.so.1``, found as the system finds shared
+libraries (``LD_LIBRARY_PATH``, the folders ``ldconfig`` knows), or the file
+named by the environment variable ``PEXORA_LIBRARY``.
+"""
+
+from ._library import library_version
+from .errors import ErrorCode, PexoraError
+from .picture import Picture
+from .search import Match, find
+
+__version__ = "1.0.0"
+__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "find", "library_version"]
+
+# Shown, and pickled, as pexora.PexoraError and so on, where they are imported from.
+for _public in (ErrorCode, Match, PexoraError, Picture):
+    _public.__module__ = __name__
+del _public
