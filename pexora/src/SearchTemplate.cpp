@@ -51,6 +51,22 @@ void Accept(TemplatePixel& p, int c, uint32_t exactLow, uint32_t exactHigh, uint
   p.high[c] = static_cast<uint16_t>(std::min<uint32_t>(full, exactHigh + tolerance));
 }
 
+// True when no searched pixel can lie outside what p accepts in a compared
+// channel: alpha and the ARGB channels span 0..255, the AHSL chroma and
+// lightness 0..65535, and the weighted hue is not tested without chroma or
+// when its limit reaches the largest distance.
+bool NeverDiffers(const TemplatePixel& p, ColorModel model, int firstChannel) {
+  for (int c = firstChannel; c < 4; ++c) {
+    if (model == ColorModel::kAhsl && c == 1) {
+      if (p.hueChroma != 0 && p.hueLimit < kMaxWeightedHueDistance) return false;
+      continue;
+    }
+    const uint32_t full = model == ColorModel::kAhsl && c > 0 ? 65535 : 255;
+    if (p.low[c] != 0 || p.high[c] != full) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
@@ -95,9 +111,14 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       t.pixels.push_back(p);
     }
   }
-  std::stable_sort(t.pixels.begin(), t.pixels.end(), [](const TemplatePixel& a, const TemplatePixel& b) {
+  std::stable_sort(t.pixels.begin(), t.pixels.end(), [&](const TemplatePixel& a, const TemplatePixel& b) {
+    const bool testA = !NeverDiffers(a, t.model, t.firstChannel), testB = !NeverDiffers(b, t.model, t.firstChannel);
+    if (testA != testB) return testA;
     return GridLevel(a.x, a.y) > GridLevel(b.x, b.y);
   });
+  t.tested = static_cast<size_t>(std::find_if(t.pixels.begin(), t.pixels.end(), [&](const TemplatePixel& p) {
+                                   return NeverDiffers(p, t.model, t.firstChannel);
+                                 }) - t.pixels.begin());
   return t;
 }
 
