@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <tuple>
 
+#include "BestCandidates.h"
+#include "CoveredArea.h"
 #include "Limits.h"
 #include "MatchPercentage.h"
 #include "MatchSelection.h"
@@ -65,10 +68,17 @@ std::vector<int32_t> SpreadRows(int32_t rows) {
 
 // One comparison: the scan of every position of every size, then the sums of
 // differences where they decide, then the merge.
+//
+// With MultipleMatches the matching positions are collected, up to a number
+// that fits the memory, and merged. When more positions match, the merge
+// runs in passes instead: each pass scans again and keeps the best positions
+// not yet decided, as many as fit; these are decided in order, best first, as
+// the merge of all would decide them. A decided position was kept or
+// overlaps a kept match, so the undecided ones are those that overlap none.
 class SearchRun {
  public:
   // Scans the positions whose area lies inside `area`; with MultipleMatches,
-  // collects at most `maxCandidates` matching positions.
+  // holds at most `maxCandidates` matching positions at a time.
   SearchRun(const ChannelPlanes& planes, const TPXRect& area, SizedTemplates& templates,
             const CompareSettings& settings, unsigned threads, ProgressReporter& reporter, int64_t maxCandidates)
       : planes_(planes), area_(area), templates_(templates), settings_(settings), threads_(threads),
@@ -86,6 +96,7 @@ class SearchRun {
   std::vector<Match> Run() {
     Scan();
     if (!settings_.multipleMatches) return best_.compared > 0 ? std::vector<Match>{best_} : std::vector<Match>{};
+    if (overflow_) return MergeInPasses();
     std::vector<Match> candidates;
     for (std::vector<Match>& found : found_) {
       candidates.insert(candidates.end(), found.begin(), found.end());
@@ -111,6 +122,8 @@ class SearchRun {
 
   void Scan() {
     const size_t sizes = templates_.Count();
+    prepareGroup_.clear();
+    rowGroup_.clear();
     remainingRows_ = std::vector<std::atomic<int32_t>>(sizes);
     const double tolerance = double(settings_.differenceTolerance);
     double rowsTotal = 0, candidatesPrior = 0;
@@ -138,7 +151,7 @@ class SearchRun {
       if (s + 1 < sizes) units.push_back({s + 1, -1});
       for (int32_t row : SpreadRows(area_.Height - templates_.Size(s).Height + 1)) units.push_back({s, area_.Y + row});
     }
-    found_.resize(settings_.multipleMatches ? units.size() : 0);
+    found_.resize(settings_.multipleMatches && passBest_ == nullptr ? units.size() : 0);
     RunShared(
         units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); },
         [&] { reporter_.Update(progress_.Fraction()); });
@@ -168,7 +181,11 @@ class SearchRun {
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
     pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
+    if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance);
     if (settings_.multipleMatches) {
+      // Past the memory for collected positions the merge runs in passes,
+      // which need nothing more from this scan.
+      if (overflow_.load()) return;
       std::vector<Match>& found = found_[index];
       for (int32_t i = 0; i < positions; ++i) {
         if (differences[i] <= tolerance) {
@@ -176,7 +193,11 @@ class SearchRun {
         }
       }
       // Held here, then once more while they are gathered for the merge.
-      if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+      if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) {
+        overflow_ = true;
+        std::vector<Match>().swap(found);
+        return;
+      }
       ProjectSums(found.size());
       return;
     }
@@ -203,6 +224,57 @@ class SearchRun {
     if (!improved) return;
     std::lock_guard lock(bestMutex_);
     if (best_.compared == 0 || IsBetterMatch(best, best_)) best_ = best;
+  }
+
+  // Merges in passes (see the class), keeping the decided matches as the
+  // pixels they cover rather than as a list to search.
+  std::vector<Match> MergeInPasses() {
+    std::vector<std::vector<Match>>().swap(found_);
+    CoveredArea covered(area_);
+    std::vector<Match> kept;
+    coveredArea_ = &covered;
+    // The set and the sorted batch taken from it.
+    const size_t capacity = static_cast<size_t>(std::max<int64_t>(1, maxCandidates_ / 2));
+    while (true) {
+      BestCandidates best(capacity);
+      passBest_ = &best;
+      Scan();
+      passBest_ = nullptr;
+      const std::vector<Match> batch = best.Take();
+      for (const Match& m : batch) {
+        if (covered.AnyCovered(m)) continue;
+        covered.Cover(m);
+        kept.push_back(m);
+      }
+      if (batch.size() < capacity) break;
+      // Later passes keep only worse matches, which the count cuts.
+      if (settings_.maximalCount > 0 && kept.size() >= size_t(settings_.maximalCount)) break;
+    }
+    coveredArea_ = nullptr;
+    return kept;
+  }
+
+  // Offers a pass the matching positions of a row that are still undecided,
+  // with their exact sums; those that cannot enter the pass's set are left
+  // without their sums where the match percentage tells.
+  void OfferUndecided(const SearchTemplate& t, int32_t row, const int64_t* differences, int32_t positions,
+                      int64_t tolerance) {
+    const std::optional<Match> threshold = passBest_->Threshold();
+    thread_local std::vector<Match> offered;
+    offered.clear();
+    for (int32_t i = 0; i < positions; ++i) {
+      if (differences[i] > tolerance) continue;
+      const int32_t x = area_.X + i;
+      Match m{x, row, t.width, t.height, differences[i], t.Compared(), 0};
+      const int entering = threshold ? CompareFraction(m, *threshold) : 1;
+      if (entering < 0) continue;
+      if (coveredArea_->AnyCovered(m)) continue;
+      // Within the threshold's percentage, a sum past the threshold's loses.
+      m.sum = SumOfDifferences(planes_, t, x, row, entering == 0 ? threshold->sum : UINT64_MAX);
+      if (entering == 0 && !IsBetterMatch(m, *threshold)) continue;
+      offered.push_back(m);
+    }
+    passBest_->Offer(offered);
   }
 
   // Lets the progress model expect the sums that the candidates found so far
@@ -277,6 +349,10 @@ class SearchRun {
   std::vector<std::vector<Match>> found_;  // per unit, with MultipleMatches
   std::mutex bestMutex_;
   Match best_;  // without MultipleMatches; compared 0 until something matched
+  // Merging in passes: set once the collected positions would pass maxCandidates_.
+  std::atomic<bool> overflow_{false};
+  BestCandidates* passBest_ = nullptr;  // the set of the pass that runs
+  CoveredArea* coveredArea_ = nullptr;  // what the kept matches cover
 };
 
 // The most that the prepared sizes take at once: the scan prepares each size
@@ -305,7 +381,8 @@ int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, 
 
 std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
                           const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress, PlaneCache& cache) {
+                          const std::function<void(double)>& progress, PlaneCache& cache,
+                          int64_t candidateBytes) {
   ProgressReporter reporter(progress);
   const Image& picture = searched.picture();
   const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
@@ -332,7 +409,7 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
       smallest = std::min(smallest, int64_t{templates.Size(s).Width} * templates.Size(s).Height);
     }
     const int64_t mostKept = int64_t{area.Width} * area.Height / smallest;
-    const int64_t maxCandidates = std::min(kMaxCandidateBytes / int64_t{2 * sizeof(Match)},
+    const int64_t maxCandidates = std::min(candidateBytes / int64_t{2 * sizeof(Match)},
                                            CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
     const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache);
     SearchRun run(*planes, area, templates, settings, workers, reporter, maxCandidates);

@@ -14,7 +14,8 @@ namespace pexora::test {
 
 inline reference::Outcome RunEngine(const Image& searched, const Image& target, const TPXProcessParameters& p,
                                     unsigned threads, std::vector<double>* progress = nullptr,
-                                    const TPXSearchOptions* options = nullptr) {
+                                    const TPXSearchOptions* options = nullptr,
+                                    int64_t candidateBytes = kMaxCandidateBytes) {
   reference::Outcome outcome;
   try {
     const SearchObject in(searched), of(target);
@@ -22,7 +23,7 @@ inline reference::Outcome RunEngine(const Image& searched, const Image& target, 
     ApplySearchOptions(options, {searched.width, searched.height}, settings);
     outcome.matches = Search(in, of, settings, threads, [progress](double value) {
       if (progress != nullptr) progress->push_back(value);
-    });
+    }, PlaneCache::Instance(), candidateBytes);
   } catch (const StatusError& error) {
     outcome.code = error.code();
   }

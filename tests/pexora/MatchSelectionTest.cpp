@@ -1,6 +1,10 @@
 // Merging overlapping matches and their order.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "BestCandidates.h"
+#include "CoveredArea.h"
 #include "MatchSelection.h"
 
 namespace pexora {
@@ -105,6 +109,48 @@ TEST(MatchSelection, MergingWithFewestSumsKeepsWhatTheFullMergeKeeps) {
     if (differences == 40) {
       EXPECT_LT(asked, truth.size() / 4);
     }
+  }
+}
+
+TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
+  // An area wider than two 64-bit words, away from the picture's origin;
+  // rectangles of widths around the word size.
+  const TPXRect area{7, 3, 150, 20};
+  std::mt19937 random(8);
+  for (int round = 0; round < 50; ++round) {
+    CoveredArea covered(area);
+    std::vector<Match> kept;
+    for (int i = 0; i < 200; ++i) {
+      static const int32_t widths[] = {1, 2, 63, 64, 65, 130, 150};
+      const int32_t w = widths[random() % 7], h = 1 + int32_t(random() % 6);
+      const Match m{area.X + int32_t(random() % uint32_t(area.Width - w + 1)),
+                    area.Y + int32_t(random() % uint32_t(area.Height - h + 1)), w, h, 0, 1, 0};
+      bool overlaps = false;
+      for (const Match& k : kept) overlaps = overlaps || Overlap(k, m);
+      ASSERT_EQ(covered.AnyCovered(m), overlaps) << "round " << round << " at " << m.x << "," << m.y << " " << w
+                                                  << "x" << h;
+      if (!overlaps && random() % 3 == 0) {
+        covered.Cover(m);
+        kept.push_back(m);
+      }
+    }
+  }
+}
+
+TEST(BestCandidates, HoldsTheBestOfAllOfferedUpToItsCapacity) {
+  std::mt19937 random(9);
+  std::vector<Match> all;
+  for (int i = 0; i < 300; ++i) all.push_back(M(int32_t(random() % 50), int32_t(random() % 50), random() % 5, random() % 7));
+  for (size_t capacity : {1u, 7u, 299u, 300u, 400u}) {
+    BestCandidates best(capacity);
+    for (size_t begin = 0; begin < all.size(); begin += 13) {
+      best.Offer({all.begin() + begin, all.begin() + std::min(all.size(), begin + 13)});
+      EXPECT_EQ(best.Threshold().has_value(), std::min(all.size(), begin + 13) >= capacity);
+    }
+    std::vector<Match> expected = all;
+    std::sort(expected.begin(), expected.end(), IsBetterMatch);
+    expected.resize(std::min(capacity, all.size()));
+    EXPECT_EQ(best.Take(), expected) << capacity;
   }
 }
 
