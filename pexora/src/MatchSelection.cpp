@@ -29,78 +29,52 @@ bool Overlap(const Match& a, const Match& b) {
 }
 
 
-std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates) {
-  std::vector<size_t> order(candidates.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&](size_t a, size_t b) { return CompareFraction(candidates[a], candidates[b]) > 0; });
-  std::vector<bool> decide(candidates.size(), false);
-  for (size_t begin = 0, end = 0; begin < order.size(); begin = end) {
-    end = begin + 1;
-    while (end < order.size() && CompareFraction(candidates[order[begin]], candidates[order[end]]) == 0) ++end;
-    if (end - begin < 2) continue;
-    std::vector<Match> same;
-    for (size_t k = begin; k < end; ++k) same.push_back(candidates[order[k]]);
-    MatchGrid grid(same);
-    for (size_t k = 0; k < same.size(); ++k) grid.File(same[k], k);
-    // A candidate among many non-overlapping ones in its cells (small sizes
-    // beside large ones) is counted as deciding rather than searched further:
-    // a sum too many costs time, never a wrong result.
-    constexpr int kMostVisits = 64;
-    for (size_t k = 0; k < same.size(); ++k) {
-      int visits = 0;
-      decide[order[begin + k]] = grid.AnyNear(same[k], [&](size_t other) {
-        return ++visits > kMostVisits || (other != k && Overlap(same[other], same[k]));
-      });
-    }
-  }
-  return decide;
-}
-
-std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
-                                       const std::function<void(std::vector<Match*>&)>& computeSums,
-                                       const std::function<void(size_t)>& remaining) {
+std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
+                                 const std::function<void(size_t)>& progress) {
   std::sort(candidates.begin(), candidates.end(),
             [](const Match& a, const Match& b) { return CompareFraction(a, b) > 0; });
   MatchGrid grid(candidates);
   std::vector<Match> kept;
-  std::vector<bool> summed;
   const auto overlapsKept = [&](const Match& m) {
     return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
   };
-  std::vector<Match*> needed;
+  // Candidates by what is known of their sums (held in their sum), the
+  // least on top; the level each has reached.
+  std::vector<int> level(candidates.size(), 0);
+  const auto worse = [&](size_t a, size_t b) { return IsBetterMatch(candidates[b], candidates[a]); };
+  std::vector<size_t> heap;
+  size_t decided = 0;
+  constexpr size_t kReportEvery = 1024;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
-    if (remaining) remaining(candidates.size() - begin);
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
-    std::vector<Match> rest;
+    if (progress) progress(decided);
+    heap.clear();
     for (size_t i = begin; i < end; ++i) {
-      if (!overlapsKept(candidates[i])) rest.push_back(candidates[i]);
+      if (overlapsKept(candidates[i])) continue;
+      candidates[i].sum = sums.SumAt(candidates[i], 0);
+      heap.push_back(i);
     }
-    // Within one percentage only the sums of overlapping candidates decide;
-    // the others rank by a placeholder 0 and get their sums if they are kept.
-    const std::vector<bool> decide = SumsThatDecide(rest);
-    needed.clear();
-    for (size_t i = 0; i < rest.size(); ++i) {
-      if (decide[i]) needed.push_back(&rest[i]);
-    }
-    if (!needed.empty()) computeSums(needed);
-    std::vector<size_t> order(rest.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return IsBetterMatch(rest[a], rest[b]); });
-    for (size_t i : order) {
-      if (overlapsKept(rest[i])) continue;
-      grid.File(rest[i], kept.size());
-      kept.push_back(rest[i]);
-      summed.push_back(decide[i]);
+    decided += end - begin - heap.size();
+    std::make_heap(heap.begin(), heap.end(), worse);
+    while (!heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end(), worse);
+      const size_t i = heap.back();
+      Match& m = candidates[i];
+      if (overlapsKept(m)) {
+        heap.pop_back();
+      } else if (level[i] < sums.Levels(m)) {
+        m.sum = std::max(m.sum, sums.SumAt(m, ++level[i]));
+        std::push_heap(heap.begin(), heap.end(), worse);
+        continue;
+      } else {
+        heap.pop_back();
+        grid.File(m, kept.size());
+        kept.push_back(m);
+      }
+      if (++decided % kReportEvery == 0 && progress) progress(decided);
     }
   }
-  needed.clear();
-  for (size_t i = 0; i < kept.size(); ++i) {
-    if (!summed[i]) needed.push_back(&kept[i]);
-  }
-  if (!needed.empty()) computeSums(needed);
-  std::sort(kept.begin(), kept.end(), IsBetterMatch);
   return kept;
 }
 

@@ -10,10 +10,12 @@
 #include <tuple>
 
 #include "BestCandidates.h"
+#include "CandidateSums.h"
 #include "CoveredArea.h"
 #include "Limits.h"
 #include "MatchPercentage.h"
 #include "MatchSelection.h"
+#include "PlaneSums.h"
 #include "PositionScan.h"
 #include "ProgressModel.h"
 #include "ProgressReporter.h"
@@ -102,14 +104,19 @@ class SearchRun {
       candidates.insert(candidates.end(), found.begin(), found.end());
       std::vector<Match>().swap(found);
     }
-    // While merging, the candidates not yet reached bound the sums still to come.
-    std::vector<Match> kept = MergeWithFewestSums(
-        std::move(candidates), [&](std::vector<Match*>& needed) { ComputeSums(needed); },
-        [&](size_t left) {
-          unsummed_ = double(left);
-          progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
-          reporter_.Update(progress_.Fraction());
-        });
+    // The merge decides the candidates one by one: they are its units.
+    const size_t total = candidates.size();
+    progress_.SetGroup(projectedSums_, double(total), meanPixels_ * kSumCostPerPixel);
+    const std::unique_ptr<PlaneSums> sums = BoxSums();
+    CandidateSums source(planes_, sums.get(), templates_);
+    Clock::time_point since = Clock::now();
+    size_t reached = 0;
+    std::vector<Match> kept = MergeByBounds(std::move(candidates), source, [&](size_t decided) {
+      progress_.Done(projectedSums_, Seconds(since), double(decided - reached));
+      since = Clock::now();
+      reached = decided;
+      reporter_.Update(progress_.Fraction());
+    });
     progress_.SetGroup(projectedSums_, 0, 0);
     return kept;
   }
@@ -285,51 +292,12 @@ class SearchRun {
     progress_.SetGroup(projectedSums_, candidates * rowsTotal_ / rows, meanPixels_ * kSumCostPerPixel);
   }
 
-  // The exact sums of the given candidates, a size at a time.
-  void ComputeSums(std::vector<Match*>& matches) {
-    if (matches.empty()) return;
-    std::sort(matches.begin(), matches.end(), [](const Match* a, const Match* b) {
-      return std::tie(a->width, a->height, a->y, a->x) < std::tie(b->width, b->height, b->y, b->x);
-    });
-    struct Chunk {
-      size_t size, begin, end, group;
-    };
-    constexpr size_t kChunk = 64;
-    std::vector<Chunk> chunks;
-    std::vector<std::atomic<int32_t>> remaining(templates_.Count());
-    size_t s = 0;
-    for (size_t begin = 0; begin < matches.size();) {
-      while (templates_.Size(s).Width != matches[begin]->width || templates_.Size(s).Height != matches[begin]->height) ++s;
-      size_t end = begin;
-      while (end < matches.size() && matches[end]->width == matches[begin]->width &&
-             matches[end]->height == matches[begin]->height) {
-        ++end;
-      }
-      const double pixels = double(matches[begin]->width) * matches[begin]->height;
-      const size_t chunkCount = (end - begin + kChunk - 1) / kChunk;
-      const size_t group = progress_.AddGroup(kSums, double(chunkCount), pixels * kChunk * kSumCostPerPixel);
-      remaining[s] = static_cast<int32_t>(chunkCount);
-      for (size_t c = begin; c < end; c += kChunk) chunks.push_back({s, c, std::min(end, c + kChunk), group});
-      begin = end;
-    }
-    // These sums are now counted by their own groups, not by the projection.
-    unsummed_ = std::max(0.0, unsummed_ - double(matches.size()));
-    progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
-    RunShared(
-        chunks.size(), threads_,
-        [&](size_t index) {
-          const Clock::time_point start = Clock::now();
-          const Chunk& chunk = chunks[index];
-          {
-            const std::shared_ptr<const SearchTemplate> t = templates_.Acquire(chunk.size);
-            for (size_t i = chunk.begin; i < chunk.end; ++i) {
-              matches[i]->sum = SumOfDifferences(planes_, *t, matches[i]->x, matches[i]->y);
-            }
-          }
-          if (--remaining[chunk.size] == 0) templates_.Release(chunk.size);
-          progress_.Done(chunk.group, Seconds(start));
-        },
-        [&] { reporter_.Update(progress_.Fraction()); });
+  // The box sums of the planes for the bounds of sums of differences, when
+  // they take no more than kMaxBoxSumBytes.
+  std::unique_ptr<PlaneSums> BoxSums() const {
+    const int firstChannel = settings_.alphaMask ? 1 : 0;
+    if (PlaneSums::Bytes(planes_.width, planes_.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
+    return std::make_unique<PlaneSums>(planes_, settings_.model, firstChannel);
   }
 
   const ChannelPlanes& planes_;
@@ -343,7 +311,6 @@ class SearchRun {
   std::vector<size_t> prepareGroup_, rowGroup_;
   size_t projectedSums_ = 0;
   double meanPixels_ = 0, rowsTotal_ = 0;
-  double unsummed_ = 0;  // candidates the merge has not reached, for the projection
   std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
   std::vector<std::atomic<int32_t>> remainingRows_;
   std::vector<std::vector<Match>> found_;  // per unit, with MultipleMatches
