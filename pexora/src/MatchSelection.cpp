@@ -1,6 +1,7 @@
 #include "MatchSelection.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "MatchGrid.h"
 
@@ -29,6 +30,27 @@ bool Overlap(const Match& a, const Match& b) {
 }
 
 
+namespace {
+
+// A candidate in the merge's heap: within one percentage, IsBetterMatch
+// ranks by sum, larger area, top-most, left-most, wider; the key holds them
+// in that order (the sum being what is known of it) so that comparisons stay
+// in the entry.
+struct Ranked {
+  uint64_t sum;
+  int32_t area;  // negated: larger first
+  int32_t y, x;
+  int32_t width;  // negated: wider first
+  uint32_t level;
+  uint32_t index;
+
+  bool operator<(const Ranked& o) const {
+    return std::tie(sum, area, y, x, width) < std::tie(o.sum, o.area, o.y, o.x, o.width);
+  }
+};
+
+}  // namespace
+
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
                                  const std::function<void(size_t)>& progress) {
   std::sort(candidates.begin(), candidates.end(),
@@ -38,37 +60,44 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   const auto overlapsKept = [&](const Match& m) {
     return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
   };
-  // Candidates by what is known of their sums (held in their sum), the
-  // least on top; the level each has reached.
-  std::vector<int> level(candidates.size(), 0);
-  const auto worse = [&](size_t a, size_t b) { return IsBetterMatch(candidates[b], candidates[a]); };
-  std::vector<size_t> heap;
+  // Within one percentage: the candidates in order of their first bounds,
+  // and those refined since in a heap, the least on top; the next to look
+  // at is the least of both.
+  const auto worse = [](const Ranked& a, const Ranked& b) { return b < a; };
+  std::vector<Ranked> order, heap;
   size_t decided = 0;
   constexpr size_t kReportEvery = 1024;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
     if (progress) progress(decided);
+    order.clear();
     heap.clear();
     for (size_t i = begin; i < end; ++i) {
-      if (overlapsKept(candidates[i])) continue;
-      candidates[i].sum = sums.SumAt(candidates[i], 0);
-      heap.push_back(i);
+      const Match& m = candidates[i];
+      if (overlapsKept(m)) continue;
+      order.push_back({sums.SumAt(m, 0), -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(i)});
     }
-    decided += end - begin - heap.size();
-    std::make_heap(heap.begin(), heap.end(), worse);
-    while (!heap.empty()) {
-      std::pop_heap(heap.begin(), heap.end(), worse);
-      const size_t i = heap.back();
-      Match& m = candidates[i];
-      if (overlapsKept(m)) {
+    decided += end - begin - order.size();
+    std::sort(order.begin(), order.end());
+    for (size_t next = 0; next < order.size() || !heap.empty();) {
+      Ranked top;
+      if (next < order.size() && (heap.empty() || order[next] < heap.front())) {
+        top = order[next++];
+      } else {
+        std::pop_heap(heap.begin(), heap.end(), worse);
+        top = heap.back();
         heap.pop_back();
-      } else if (level[i] < sums.Levels(m)) {
-        m.sum = std::max(m.sum, sums.SumAt(m, ++level[i]));
+      }
+      Match& m = candidates[top.index];
+      if (overlapsKept(m)) {
+      } else if (int(top.level) < sums.Levels(m)) {
+        top.sum = std::max(top.sum, sums.SumAt(m, int(++top.level)));
+        heap.push_back(top);
         std::push_heap(heap.begin(), heap.end(), worse);
         continue;
       } else {
-        heap.pop_back();
+        m.sum = top.sum;
         grid.File(m, kept.size());
         kept.push_back(m);
       }
