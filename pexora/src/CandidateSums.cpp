@@ -5,9 +5,15 @@
 namespace pexora {
 
 namespace {
-// Sizes held at a time: candidates of one percentage mix sizes, so a few
-// are kept rather than one.
-constexpr size_t kHeldSizes = 4;
+// Candidates of one percentage mix sizes: the sizes they need are held up
+// to this much memory, the least recently used let go beyond it (and made
+// again if needed).
+constexpr int64_t kHeldBytes = int64_t{1} << 28;
+
+int64_t HeldBytes(const SearchTemplate& t) {
+  // The template, its rows (at most 11 values of 2 bytes a pixel) and bounds.
+  return t.Compared() * int64_t{sizeof(TemplatePixel)} + int64_t{t.width} * t.height * 22;
+}
 }  // namespace
 
 CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums, SizedTemplates& templates)
@@ -16,20 +22,26 @@ CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums,
 }
 
 CandidateSums::Held& CandidateSums::For(const Match& m) {
-  const size_t size = sizeIndex_.at({m.width, m.height});
-  for (auto it = held_.begin(); it != held_.end(); ++it) {
-    if (it->size != size) continue;
-    if (it != held_.begin()) held_.splice(held_.begin(), held_, it);
+  if (!held_.empty() && held_.front().t->width == m.width && held_.front().t->height == m.height) {
     return held_.front();
   }
-  if (held_.size() >= kHeldSizes) {
-    templates_.Release(held_.back().size);
-    held_.pop_back();
+  const size_t size = sizeIndex_.at({m.width, m.height});
+  if (const auto it = where_.find(size); it != where_.end()) {
+    held_.splice(held_.begin(), held_, it->second);
+    return held_.front();
   }
   const std::shared_ptr<const SearchTemplate> t = templates_.Acquire(size);
+  heldBytes_ += HeldBytes(*t);
+  while (!held_.empty() && heldBytes_ > kHeldBytes) {
+    heldBytes_ -= HeldBytes(*held_.back().t);
+    templates_.Release(held_.back().size);
+    where_.erase(held_.back().size);
+    held_.pop_back();
+  }
   Held made{size, t, TemplateRows(*t), std::nullopt};
   if (sums_ != nullptr) made.bounds.emplace(*t);
   held_.push_front(std::move(made));
+  where_[size] = held_.begin();
   return held_.front();
 }
 

@@ -32,7 +32,7 @@ class CandidateSums : public SumSource {
     TemplateRows rows;
     std::optional<SumBounds> bounds;
   };
-  // Size m's template and bounds, prepared if none of the last few sizes used.
+  // Size m's template and bounds, prepared unless held.
   Held& For(const Match& m);
 
   const ChannelPlanes& planes_;
@@ -40,6 +40,8 @@ class CandidateSums : public SumSource {
   SizedTemplates& templates_;
   std::map<std::pair<int32_t, int32_t>, size_t> sizeIndex_;
   std::list<Held> held_;  // most recently used first
+  std::map<size_t, std::list<Held>::iterator> where_;
+  int64_t heldBytes_ = 0;
 };
 
 }  // namespace pexora

@@ -1,6 +1,7 @@
 #include "SearchTemplate.h"
 
 #include <algorithm>
+#include <array>
 
 #include "HslColor.h"
 
@@ -111,14 +112,22 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       t.pixels.push_back(p);
     }
   }
-  std::stable_sort(t.pixels.begin(), t.pixels.end(), [&](const TemplatePixel& a, const TemplatePixel& b) {
-    const bool testA = !NeverDiffers(a, t.model, t.firstChannel), testB = !NeverDiffers(b, t.model, t.firstChannel);
-    if (testA != testB) return testA;
-    return GridLevel(a.x, a.y) > GridLevel(b.x, b.y);
-  });
-  t.tested = static_cast<size_t>(std::find_if(t.pixels.begin(), t.pixels.end(), [&](const TemplatePixel& p) {
-                                   return NeverDiffers(p, t.model, t.firstChannel);
-                                 }) - t.pixels.begin());
+  // Tested pixels first, coarsest grid first, else in row order: a stable
+  // counting sort by that key.
+  constexpr int kKeys = 14;
+  std::vector<uint8_t> key(t.pixels.size());
+  std::array<size_t, kKeys + 1> start{};
+  for (size_t i = 0; i < t.pixels.size(); ++i) {
+    const TemplatePixel& p = t.pixels[i];
+    const bool never = NeverDiffers(p, t.model, t.firstChannel);
+    key[i] = static_cast<uint8_t>((never ? 7 : 0) + 6 - GridLevel(p.x, p.y));
+    ++start[key[i] + 1];
+    t.tested += never ? 0 : 1;
+  }
+  for (int k = 0; k < kKeys; ++k) start[k + 1] += start[k];
+  std::vector<TemplatePixel> sorted(t.pixels.size());
+  for (size_t i = 0; i < t.pixels.size(); ++i) sorted[start[key[i]]++] = t.pixels[i];
+  t.pixels = std::move(sorted);
   return t;
 }
 
