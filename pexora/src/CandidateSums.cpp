@@ -16,44 +16,53 @@ int64_t HeldBytes(const SearchTemplate& t) {
 }
 }  // namespace
 
+CandidateSums::Prepared::Prepared(std::shared_ptr<const SearchTemplate> made, bool withBounds)
+    : t(std::move(made)), rows(*t) {
+  if (withBounds) bounds.emplace(*t);
+}
+
 CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums, SizedTemplates& templates)
     : planes_(planes), sums_(sums), templates_(templates) {
   for (size_t s = 0; s < templates.Count(); ++s) sizeIndex_[{templates.Size(s).Width, templates.Size(s).Height}] = s;
 }
 
-CandidateSums::Held& CandidateSums::For(const Match& m) {
-  if (!held_.empty() && held_.front().t->width == m.width && held_.front().t->height == m.height) {
-    return held_.front();
+CandidateSums::~CandidateSums() {
+  for (const Held& h : held_) templates_.Release(h.size);
+}
+
+std::shared_ptr<const CandidateSums::Prepared> CandidateSums::For(const Match& m) {
+  std::lock_guard lock(mutex_);
+  if (!held_.empty() && held_.front().prepared->t->width == m.width &&
+      held_.front().prepared->t->height == m.height) {
+    return held_.front().prepared;
   }
   const size_t size = sizeIndex_.at({m.width, m.height});
   if (const auto it = where_.find(size); it != where_.end()) {
     held_.splice(held_.begin(), held_, it->second);
-    return held_.front();
+    return held_.front().prepared;
   }
-  const std::shared_ptr<const SearchTemplate> t = templates_.Acquire(size);
-  heldBytes_ += HeldBytes(*t);
+  auto prepared = std::make_shared<const Prepared>(templates_.Acquire(size), sums_ != nullptr);
+  heldBytes_ += HeldBytes(*prepared->t);
   while (!held_.empty() && heldBytes_ > kHeldBytes) {
-    heldBytes_ -= HeldBytes(*held_.back().t);
+    heldBytes_ -= HeldBytes(*held_.back().prepared->t);
     templates_.Release(held_.back().size);
     where_.erase(held_.back().size);
     held_.pop_back();
   }
-  Held made{size, t, TemplateRows(*t), std::nullopt};
-  if (sums_ != nullptr) made.bounds.emplace(*t);
-  held_.push_front(std::move(made));
+  held_.push_front({size, std::move(prepared)});
   where_[size] = held_.begin();
-  return held_.front();
+  return held_.front().prepared;
 }
 
 int CandidateSums::Levels(const Match& m) {
-  Held& h = For(m);
-  return h.bounds ? h.bounds->Levels() : 0;
+  const std::shared_ptr<const Prepared> p = For(m);
+  return p->bounds ? p->bounds->Levels() : 0;
 }
 
 uint64_t CandidateSums::SumAt(const Match& m, int level) {
-  Held& h = For(m);
-  if (h.bounds && level < h.bounds->Levels()) return h.bounds->Bound(*sums_, level, m.x, m.y);
-  return SumOfDifferencesByRows(planes_, h.rows, m.x, m.y);
+  const std::shared_ptr<const Prepared> p = For(m);
+  if (p->bounds && level < p->bounds->Levels()) return p->bounds->Bound(*sums_, level, m.x, m.y);
+  return SumOfDifferencesByRows(planes_, p->rows, m.x, m.y);
 }
 
 }  // namespace pexora

@@ -1,10 +1,12 @@
 // The sums of differences of candidates of every size, and their lower
-// bounds from box sums, for the merge (MergeByBounds).
+// bounds from box sums, for the merge (MergeByBounds); safe to use from
+// several threads at once.
 #pragma once
 
 #include <list>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -21,24 +23,30 @@ class CandidateSums : public SumSource {
  public:
   // Bounds only when `sums` is given (they need the box sums of the planes).
   CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums, SizedTemplates& templates);
+  ~CandidateSums() override;
 
   int Levels(const Match& m) override;
   uint64_t SumAt(const Match& m, int level) override;
 
  private:
-  struct Held {
-    size_t size;
+  struct Prepared {
+    explicit Prepared(std::shared_ptr<const SearchTemplate> made, bool withBounds);
     std::shared_ptr<const SearchTemplate> t;
     TemplateRows rows;
     std::optional<SumBounds> bounds;
   };
-  // Size m's template and bounds, prepared unless held.
-  Held& For(const Match& m);
+  struct Held {
+    size_t size;
+    std::shared_ptr<const Prepared> prepared;
+  };
+  // Size m prepared for sums, made unless held.
+  std::shared_ptr<const Prepared> For(const Match& m);
 
   const ChannelPlanes& planes_;
   const PlaneSums* sums_;
   SizedTemplates& templates_;
   std::map<std::pair<int32_t, int32_t>, size_t> sizeIndex_;
+  std::mutex mutex_;
   std::list<Held> held_;  // most recently used first
   std::map<size_t, std::list<Held>::iterator> where_;
   int64_t heldBytes_ = 0;

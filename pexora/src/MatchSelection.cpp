@@ -1,6 +1,7 @@
 #include "MatchSelection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <tuple>
 
 #include "MatchGrid.h"
@@ -49,59 +50,133 @@ struct Ranked {
   }
 };
 
+// Sorts in parts on every thread, then merges the parts pairwise.
+template <typename T, typename Less>
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report) {
+  constexpr size_t kParts = 8;
+  const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };
+  run(kParts, [&](size_t k) { std::sort(part(k), part(k + 1), less); }, report);
+  for (size_t width = 1; width < kParts; width *= 2) {
+    run(
+        kParts / (2 * width),
+        [&](size_t k) {
+          std::inplace_merge(part(2 * k * width), part((2 * k + 1) * width), part((2 * k + 2) * width), less);
+        },
+        report);
+  }
+}
+
 }  // namespace
 
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
-                                 const std::function<void(size_t)>& progress) {
-  std::sort(candidates.begin(), candidates.end(),
-            [](const Match& a, const Match& b) { return CompareFraction(a, b) > 0; });
+                                 const std::function<void(const MergeProgress&)>& progress,
+                                 const ParallelFor& parallel) {
+  const ParallelFor inSequence = [](size_t count, const std::function<void(size_t)>& body,
+                                    const std::function<void()>&) {
+    for (size_t i = 0; i < count; ++i) body(i);
+  };
+  const ParallelFor& run = parallel ? parallel : inSequence;
+  const std::function<void()> noReport = [] {};
+  // One percentage after another, and sizes together within one.
+  SortInParts(
+      candidates,
+      [](const Match& a, const Match& b) {
+        const int fraction = CompareFraction(a, b);
+        return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
+      },
+      run, noReport);
   MatchGrid grid(candidates);
   std::vector<Match> kept;
   const auto overlapsKept = [&](const Match& m) {
     return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
   };
+  std::atomic<size_t> bounded{0};
+  size_t reached = 0, decided = 0;
+  const auto report = [&] {
+    if (progress) progress({bounded.load(), (reached + decided) / 2});
+  };
   // Within one percentage: the candidates in order of their first bounds,
   // and those refined since in a heap, the least on top; the next to look
   // at is the least of both.
   const auto worse = [](const Ranked& a, const Ranked& b) { return b < a; };
-  std::vector<Ranked> order, heap;
-  size_t decided = 0;
-  constexpr size_t kReportEvery = 1024;
+  std::vector<Ranked> order, heap, batch;
+  constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024;
+  constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
-    if (progress) progress(decided);
-    order.clear();
-    heap.clear();
-    for (size_t i = begin; i < end; ++i) {
-      const Match& m = candidates[i];
-      if (overlapsKept(m)) continue;
-      order.push_back({sums.SumAt(m, 0), -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(i)});
-    }
+    report();
+    order.assign(end - begin, Ranked{});
+    run(
+        (end - begin + kChunk - 1) / kChunk,
+        [&](size_t chunk) {
+          for (size_t i = begin + chunk * kChunk; i < std::min(end, begin + (chunk + 1) * kChunk); ++i) {
+            const Match& m = candidates[i];
+            order[i - begin] = overlapsKept(m) ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
+                                               : Ranked{sums.SumAt(m, 0), -m.width * m.height, m.y, m.x,
+                                                        -m.width, 0, static_cast<uint32_t>(i)};
+          }
+          bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
+        },
+        report);
+    order.erase(std::remove_if(order.begin(), order.end(), [](const Ranked& r) { return r.index == kCovered; }),
+                order.end());
+    reached += end - begin - order.size();
     decided += end - begin - order.size();
-    std::sort(order.begin(), order.end());
-    for (size_t next = 0; next < order.size() || !heap.empty();) {
-      Ranked top;
+    SortInParts(order, std::less<Ranked>(), run, report);
+    size_t next = 0;
+    const auto take = [&] {
       if (next < order.size() && (heap.empty() || order[next] < heap.front())) {
-        top = order[next++];
-      } else {
-        std::pop_heap(heap.begin(), heap.end(), worse);
-        top = heap.back();
-        heap.pop_back();
+        ++reached;
+        return order[next++];
       }
-      Match& m = candidates[top.index];
-      if (overlapsKept(m)) {
-      } else if (int(top.level) < sums.Levels(m)) {
-        top.sum = std::max(top.sum, sums.SumAt(m, int(++top.level)));
-        heap.push_back(top);
-        std::push_heap(heap.begin(), heap.end(), worse);
-        continue;
-      } else {
-        m.sum = top.sum;
-        grid.File(m, kept.size());
-        kept.push_back(m);
+      std::pop_heap(heap.begin(), heap.end(), worse);
+      const Ranked top = heap.back();
+      heap.pop_back();
+      return top;
+    };
+    const auto putBack = [&](const Ranked& r) {
+      heap.push_back(r);
+      std::push_heap(heap.begin(), heap.end(), worse);
+    };
+    // Candidates are taken least first. One that a kept match overlaps is
+    // dropped; the least one with its exact sum is kept; the others are
+    // refined a level before anything after them is decided. Refining
+    // several at once runs on every thread but may refine some that a match
+    // kept meanwhile would have dropped: the batch doubles while nothing is
+    // kept and falls back to one when something is.
+    size_t batchSize = 1;
+    while (next < order.size() || !heap.empty()) {
+      batch.clear();
+      while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
+        const Ranked top = take();
+        Match& m = candidates[top.index];
+        if (overlapsKept(m)) {
+          ++decided;
+        } else if (int(top.level) < sums.Levels(m)) {
+          batch.push_back(top);
+          continue;
+        } else if (!batch.empty()) {
+          putBack(top);  // the batch's refined sums may come first
+          break;
+        } else {
+          m.sum = top.sum;
+          grid.File(m, kept.size());
+          kept.push_back(m);
+          ++decided;
+          batchSize = 1;
+        }
+        if (decided % kReportEvery == 0) report();
       }
-      if (++decided % kReportEvery == 0 && progress) progress(decided);
+      if (batch.size() == batchSize) batchSize = std::min(kBatch, 2 * batchSize);
+      run(
+          batch.size(),
+          [&](size_t i) {
+            Ranked& r = batch[i];
+            r.sum = std::max(r.sum, sums.SumAt(candidates[r.index], int(++r.level)));
+          },
+          report);
+      for (const Ranked& r : batch) putBack(r);
     }
   }
   return kept;

@@ -3,8 +3,9 @@
 // pixels, the distances of the searched values outside their ranges add up,
 // per channel, to at least how far the set's sum of values lies outside the
 // sum of its ranges. Levels split the search-for picture into blocks of
-// 256 and 16 pixels a side: each level is tighter and costs more; the level
-// after the last is the exact sum.
+// 256 and 16 pixels a side (where an alpha mask leaves pixels out, into the
+// whole blocks of 16 and 4 inside them): each level is tighter and costs
+// more; the level after the last is the exact sum.
 #pragma once
 
 #include <array>
