@@ -256,6 +256,9 @@ class SearchRun {
     CoveredArea covered(area_);
     std::vector<Match> kept;
     coveredArea_ = &covered;
+    const std::unique_ptr<PlaneSums> sums = BoxSums();
+    CandidateSums source(planes_, sums.get(), templates_);
+    passSums_ = &source;
     // The set and the sorted batch taken from it.
     const size_t capacity = static_cast<size_t>(std::max<int64_t>(1, maxCandidates_ / 2));
     while (true) {
@@ -274,6 +277,7 @@ class SearchRun {
       if (settings_.maximalCount > 0 && kept.size() >= size_t(settings_.maximalCount)) break;
     }
     coveredArea_ = nullptr;
+    passSums_ = nullptr;
     return kept;
   }
 
@@ -292,8 +296,15 @@ class SearchRun {
       const int entering = threshold ? CompareFraction(m, *threshold) : 1;
       if (entering < 0) continue;
       if (coveredArea_->AnyCovered(m)) continue;
-      // Within the threshold's percentage, a sum past the threshold's loses.
-      m.sum = SumOfDifferences(planes_, t, x, row, entering == 0 ? threshold->sum : UINT64_MAX);
+      // Within the threshold's percentage, a sum past the threshold's loses,
+      // and so does one whose bound passes it.
+      const int levels = passSums_->Levels(m);
+      bool loses = false;
+      for (int level = 0; entering == 0 && level < levels && !loses; ++level) {
+        loses = passSums_->SumAt(m, level) > threshold->sum;
+      }
+      if (loses) continue;
+      m.sum = passSums_->SumAt(m, levels);
       if (entering == 0 && !IsBetterMatch(m, *threshold)) continue;
       offered.push_back(m);
     }
@@ -337,6 +348,7 @@ class SearchRun {
   std::atomic<bool> overflow_{false};
   BestCandidates* passBest_ = nullptr;  // the set of the pass that runs
   CoveredArea* coveredArea_ = nullptr;  // what the kept matches cover
+  SumSource* passSums_ = nullptr;       // sums and their bounds
 };
 
 // The most that the prepared sizes take at once: the scan prepares each size
