@@ -31,4 +31,21 @@ void CoveredArea::Cover(const Match& m) {
   });
 }
 
+void CoveredArea::CoveredColumns(int32_t y, int32_t height, std::vector<uint64_t>& columns) const {
+  columns.assign(wordsPerRow_, 0);
+  for (int32_t row = y; row < y + height; ++row) {
+    const uint64_t* bits = bits_.data() + static_cast<size_t>(row - area_.Y) * wordsPerRow_;
+    for (size_t word = 0; word < wordsPerRow_; ++word) columns[word] |= bits[word];
+  }
+}
+
+bool CoveredArea::AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, int32_t width) const {
+  const size_t first = static_cast<size_t>(x - area_.X), last = first + static_cast<size_t>(width) - 1;
+  for (size_t word = first / 64; word <= last / 64; ++word) {
+    const size_t from = word == first / 64 ? first % 64 : 0, to = word == last / 64 ? last % 64 : 63;
+    if ((columns[word] & (~uint64_t{0} >> (63 - to)) & (~uint64_t{0} << from)) != 0) return true;
+  }
+  return false;
+}
+
 }  // namespace pexora

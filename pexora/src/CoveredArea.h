@@ -18,6 +18,12 @@ class CoveredArea {
   bool AnyCovered(const Match& m) const;
   void Cover(const Match& m);
 
+  // The columns of the area that hold a covered pixel in rows y .. y +
+  // height - 1, one bit each: a rectangle of those rows overlaps a kept match
+  // exactly when AnyInColumns finds one of its columns set.
+  void CoveredColumns(int32_t y, int32_t height, std::vector<uint64_t>& columns) const;
+  bool AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, int32_t width) const;
+
  private:
   // Calls body(word index, mask) for the words of each row of m's rectangle
   // until body returns true; true when it did.

@@ -288,14 +288,16 @@ class SearchRun {
                       int64_t tolerance) {
     const std::optional<Match> threshold = passBest_->Threshold();
     thread_local std::vector<Match> offered;
+    thread_local std::vector<uint64_t> columns;
     offered.clear();
+    coveredArea_->CoveredColumns(row, t.height, columns);
     for (int32_t i = 0; i < positions; ++i) {
       if (differences[i] > tolerance) continue;
       const int32_t x = area_.X + i;
       Match m{x, row, t.width, t.height, differences[i], t.Compared(), 0};
       const int entering = threshold ? CompareFraction(m, *threshold) : 1;
       if (entering < 0) continue;
-      if (coveredArea_->AnyCovered(m)) continue;
+      if (coveredArea_->AnyInColumns(columns, x, t.width)) continue;
       // Within the threshold's percentage, a sum past the threshold's loses,
       // and so does one whose bound passes it.
       const int levels = passSums_->Levels(m);

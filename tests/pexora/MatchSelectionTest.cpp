@@ -144,6 +144,9 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
       for (const Match& k : kept) overlaps = overlaps || Overlap(k, m);
       ASSERT_EQ(covered.AnyCovered(m), overlaps) << "round " << round << " at " << m.x << "," << m.y << " " << w
                                                   << "x" << h;
+      std::vector<uint64_t> columns;
+      covered.CoveredColumns(m.y, m.height, columns);
+      ASSERT_EQ(covered.AnyInColumns(columns, m.x, m.width), overlaps) << "by columns, round " << round;
       if (!overlaps && random() % 3 == 0) {
         covered.Cover(m);
         kept.push_back(m);
