@@ -54,14 +54,7 @@ TEST(NeverDifferingPixels, TolerancesAtTheEdgeAgreeWithTheReference) {
         const Image target = Crop(ExtremePicture(23, 17, seed + 1, alpha), 2, 3, 4 + int32_t(round), 5);
         TPXProcessParameters p{};
         p.CompareType = type;
-        p.ARGBATolerance = edge.argb[0];
-        p.ARGBRTolerance = edge.argb[1];
-        p.ARGBGTolerance = edge.argb[2];
-        p.ARGBBTolerance = edge.argb[3];
-        p.AHSLATolerance = edge.ahsl[0];
-        p.AHSLHTolerance = edge.ahsl[1];
-        p.AHSLSTolerance = edge.ahsl[2];
-        p.AHSLLTolerance = edge.ahsl[3];
+        SetTolerances(p, edge.argb, edge.ahsl);
         p.DifferenceTolerance = int32_t(random() % 4);
         p.MultipleMatches = round != 3;
         p.StretchCompare = round == 2;
@@ -94,11 +87,7 @@ TEST(NeverDifferingPixels, OnlyPixelsThatAcceptEverythingAreLeftUntested) {
   for (const int32_t type : {PX_COMPARE_TYPE_RELATIVE_ARGB, PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA}) {
     TPXProcessParameters p{};
     p.CompareType = type;
-    p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 254;
-    p.AHSLATolerance = edge.ahsl[0];
-    p.AHSLHTolerance = edge.ahsl[1];
-    p.AHSLSTolerance = edge.ahsl[2];
-    p.AHSLLTolerance = edge.ahsl[3];
+    SetTolerances(p, edge.argb, edge.ahsl);
     const CompareSettings settings = MakeCompareSettings(p);
     const SearchTemplate t = MakeSearchTemplate(target, settings, 1);
     ASSERT_GT(t.tested, 0u);
