@@ -50,6 +50,72 @@ struct Ranked {
   }
 };
 
+// A refined candidate waiting in the merge's heap, in half the bytes of
+// Ranked: the heap of a dense merge holds millions, and its time goes to
+// cache misses. Ties of sums look the rest of the key up in the candidate.
+struct Pending {
+  uint64_t sum;
+  uint32_t index;
+  uint32_t level;
+};
+
+Ranked RankedOf(const Pending& p, const std::vector<Match>& candidates) {
+  const Match& m = candidates[p.index];
+  return {p.sum, -m.width * m.height, m.y, m.x, -m.width, p.level, p.index};
+}
+
+// A heap of four children a node, the least on top: half the levels of a
+// binary heap, and a node's children share cache lines.
+class PendingHeap {
+ public:
+  explicit PendingHeap(const std::vector<Match>& candidates) : candidates_(candidates) {}
+
+  bool empty() const { return items_.empty(); }
+  void clear() { items_.clear(); }
+  Ranked Top() const { return RankedOf(items_.front(), candidates_); }
+
+  void Push(const Ranked& r) {
+    size_t at = items_.size();
+    items_.push_back({r.sum, r.index, r.level});
+    const Pending item = items_.back();
+    while (at > 0 && Less(item, items_[(at - 1) / 4])) {
+      items_[at] = items_[(at - 1) / 4];
+      at = (at - 1) / 4;
+    }
+    items_[at] = item;
+  }
+
+  Ranked Pop() {
+    const Ranked top = Top();
+    const Pending item = items_.back();
+    items_.pop_back();
+    const size_t count = items_.size();
+    size_t at = 0;
+    while (count > 0) {
+      const size_t first = 4 * at + 1;
+      if (first >= count) break;
+      size_t least = first;
+      for (size_t c = first + 1; c < std::min(count, first + 4); ++c) {
+        if (Less(items_[c], items_[least])) least = c;
+      }
+      if (!Less(items_[least], item)) break;
+      items_[at] = items_[least];
+      at = least;
+    }
+    if (count > 0) items_[at] = item;
+    return top;
+  }
+
+ private:
+  bool Less(const Pending& a, const Pending& b) const {
+    if (a.sum != b.sum) return a.sum < b.sum;
+    return RankedOf(a, candidates_) < RankedOf(b, candidates_);
+  }
+
+  const std::vector<Match>& candidates_;
+  std::vector<Pending> items_;
+};
+
 // Sorts in parts on every thread, then merges the parts pairwise.
 template <typename T, typename Less>
 void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report) {
@@ -98,8 +164,8 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   // Within one percentage: the candidates in order of their first bounds,
   // and those refined since in a heap, the least on top; the next to look
   // at is the least of both.
-  const auto worse = [](const Ranked& a, const Ranked& b) { return b < a; };
-  std::vector<Ranked> order, heap, batch;
+  std::vector<Ranked> order, batch;
+  PendingHeap heap(candidates);
   constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024;
   constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
@@ -126,19 +192,13 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     SortInParts(order, std::less<Ranked>(), run, report);
     size_t next = 0;
     const auto take = [&] {
-      if (next < order.size() && (heap.empty() || order[next] < heap.front())) {
+      if (next < order.size() && (heap.empty() || order[next] < heap.Top())) {
         ++reached;
         return order[next++];
       }
-      std::pop_heap(heap.begin(), heap.end(), worse);
-      const Ranked top = heap.back();
-      heap.pop_back();
-      return top;
+      return heap.Pop();
     };
-    const auto putBack = [&](const Ranked& r) {
-      heap.push_back(r);
-      std::push_heap(heap.begin(), heap.end(), worse);
-    };
+    const auto putBack = [&](const Ranked& r) { heap.Push(r); };
     // Candidates are taken least first. One that a kept match overlaps is
     // dropped; the least one with its exact sum is kept; the others are
     // refined a level before anything after them is decided. Refining

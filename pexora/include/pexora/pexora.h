@@ -303,7 +303,10 @@ typedef struct TPXResult {
  * the smallest size). When the matching positions would fill what the limit
  * leaves (never more than 1 GiB of them), the comparison merges them in
  * passes over the search-in picture instead, holding as many at a time: no
- * count of matching positions is an error. Channel planes
+ * count of matching positions is an error. Besides that estimate, the merge
+ * of matching positions takes box sums of the search-in picture (16 bytes a
+ * pixel, only up to 256 MiB) and holds the search-for sizes it needs up to
+ * 256 MiB. Channel planes
  * outlive a comparison
  * only within 256 MiB for all objects together, least recently used dropped
  * first; larger ones go when the comparison ends. Decoding libraries are held
