@@ -10,10 +10,9 @@ namespace {
 // again if needed).
 constexpr int64_t kHeldBytes = int64_t{1} << 28;
 
-int64_t HeldBytes(const SearchTemplate& t) {
-  // The template, its rows (at most 11 values of 2 bytes a pixel) and bounds.
-  return t.Compared() * int64_t{sizeof(TemplatePixel)} + int64_t{t.width} * t.height * 22;
-}
+// The template, its rows (at most 11 values of 2 bytes a pixel) and bounds.
+int64_t HeldBytes(int64_t pixels) { return pixels * (int64_t{sizeof(TemplatePixel)} + 22); }
+int64_t HeldBytes(const SearchTemplate& t) { return HeldBytes(int64_t{t.width} * t.height); }
 }  // namespace
 
 CandidateSums::Prepared::Prepared(std::shared_ptr<const SearchTemplate> made, bool withBounds)
@@ -23,11 +22,25 @@ CandidateSums::Prepared::Prepared(std::shared_ptr<const SearchTemplate> made, bo
 
 CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums, SizedTemplates& templates)
     : planes_(planes), sums_(sums), templates_(templates) {
-  for (size_t s = 0; s < templates.Count(); ++s) sizeIndex_[{templates.Size(s).Width, templates.Size(s).Height}] = s;
+  int64_t all = 0;
+  for (size_t s = 0; s < templates.Count(); ++s) {
+    sizeIndex_[{templates.Size(s).Width, templates.Size(s).Height}] = s;
+    all += HeldBytes(int64_t{templates.Size(s).Width} * templates.Size(s).Height);
+  }
+  if (all > kHeldBytes) return;
+  all_.resize(templates.Count());
+  made_ = std::vector<std::once_flag>(templates.Count());
+}
+
+std::shared_ptr<const CandidateSums::Prepared> CandidateSums::Make(size_t size) {
+  return std::make_shared<const Prepared>(templates_.Acquire(size), sums_ != nullptr);
 }
 
 CandidateSums::~CandidateSums() {
   for (const Held& h : held_) templates_.Release(h.size);
+  for (size_t s = 0; s < all_.size(); ++s) {
+    if (all_[s]) templates_.Release(s);
+  }
 }
 
 std::shared_ptr<const CandidateSums::Prepared> CandidateSums::For(const Match& m) {
@@ -41,7 +54,7 @@ std::shared_ptr<const CandidateSums::Prepared> CandidateSums::For(const Match& m
     held_.splice(held_.begin(), held_, it->second);
     return held_.front().prepared;
   }
-  auto prepared = std::make_shared<const Prepared>(templates_.Acquire(size), sums_ != nullptr);
+  auto prepared = Make(size);
   heldBytes_ += HeldBytes(*prepared->t);
   while (!held_.empty() && heldBytes_ > kHeldBytes) {
     heldBytes_ -= HeldBytes(*held_.back().prepared->t);
@@ -55,14 +68,14 @@ std::shared_ptr<const CandidateSums::Prepared> CandidateSums::For(const Match& m
 }
 
 int CandidateSums::Levels(const Match& m) {
-  const std::shared_ptr<const Prepared> p = For(m);
-  return p->bounds ? p->bounds->Levels() : 0;
+  return With(m, [](const Prepared& p) { return p.bounds ? p.bounds->Levels() : 0; });
 }
 
 uint64_t CandidateSums::SumAt(const Match& m, int level) {
-  const std::shared_ptr<const Prepared> p = For(m);
-  if (p->bounds && level < p->bounds->Levels()) return p->bounds->Bound(*sums_, level, m.x, m.y);
-  return SumOfDifferencesByRows(planes_, p->rows, m.x, m.y);
+  return With(m, [&](const Prepared& p) {
+    if (p.bounds && level < p.bounds->Levels()) return p.bounds->Bound(*sums_, level, m.x, m.y);
+    return SumOfDifferencesByRows(planes_, p.rows, m.x, m.y);
+  });
 }
 
 }  // namespace pexora

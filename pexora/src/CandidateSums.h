@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "ChannelPlanes.h"
 #include "MatchSelection.h"
@@ -41,6 +42,20 @@ class CandidateSums : public SumSource {
   };
   // Size m prepared for sums, made unless held.
   std::shared_ptr<const Prepared> For(const Match& m);
+  // Calls body with size m prepared: when every size fits into the memory
+  // for held sizes, each is made once when first needed and kept (nothing to
+  // lock after that), else through For.
+  template <typename Body>
+  auto With(const Match& m, const Body& body) {
+    if (!all_.empty()) {
+      const size_t s = sizeIndex_.at({m.width, m.height});
+      std::call_once(made_[s], [&] { all_[s] = Make(s); });
+      return body(*all_[s]);
+    }
+    const std::shared_ptr<const Prepared> p = For(m);
+    return body(*p);
+  }
+  std::shared_ptr<const Prepared> Make(size_t size);
 
   const ChannelPlanes& planes_;
   const PlaneSums* sums_;
@@ -50,6 +65,8 @@ class CandidateSums : public SumSource {
   std::list<Held> held_;  // most recently used first
   std::map<size_t, std::list<Held>::iterator> where_;
   int64_t heldBytes_ = 0;
+  std::vector<std::shared_ptr<const Prepared>> all_;  // by size, when they all fit
+  std::vector<std::once_flag> made_;
 };
 
 }  // namespace pexora

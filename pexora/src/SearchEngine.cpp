@@ -112,7 +112,12 @@ class SearchRun {
     const size_t total = candidates.size();
     progress_.SetGroup(boundGroup_, double(total), kBoundCostPerCandidate);
     progress_.SetGroup(decideGroup_, double(total), kDecideCostPerCandidate);
-    const std::unique_ptr<PlaneSums> sums = BoxSums();
+    // Box sums cost about four passes over the searched planes: worth it
+    // where the candidates' exact sums would cost more.
+    double candidatePixels = 0;
+    for (const Match& m : candidates) candidatePixels += double(m.width) * m.height;
+    const std::unique_ptr<PlaneSums> sums =
+        candidatePixels > 4.0 * planes_.width * planes_.height ? BoxSums() : nullptr;
     CandidateSums source(planes_, sums.get(), templates_);
     Clock::time_point since = Clock::now();
     MergeProgress reported;
