@@ -22,6 +22,10 @@ inline constexpr int64_t kMaxDecoderBytes = int64_t{1} << 29;
 // MultipleMatches may take before they are merged.
 inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;
 
+// Most memory that the box sums of a searched picture's planes take, for
+// bounds of sums of differences; larger pictures merge without them.
+inline constexpr int64_t kMaxBoxSumBytes = int64_t{1} << 28;
+
 // Most memory that one resampling or one comparison takes for its work,
 // besides the objects it reads: checked from the sizes involved before any
 // of it is allocated.

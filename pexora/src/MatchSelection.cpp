@@ -1,7 +1,10 @@
 #include "MatchSelection.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <atomic>
+#include <tuple>
+
+#include "MatchGrid.h"
 
 namespace pexora {
 
@@ -27,132 +30,215 @@ bool Overlap(const Match& a, const Match& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
+
 namespace {
 
-// Matches filed in a grid of cells as large as the largest of them, so that
-// a match can only meet filed ones in the (at most four) cells it covers.
-class MatchGrid {
+// A candidate in the merge's heap: within one percentage, IsBetterMatch
+// ranks by sum, larger area, top-most, left-most, wider; the key holds them
+// in that order (the sum being what is known of it) so that comparisons stay
+// in the entry.
+struct Ranked {
+  uint64_t sum;
+  int32_t area;  // negated: larger first
+  int32_t y, x;
+  int32_t width;  // negated: wider first
+  uint32_t level;
+  uint32_t index;
+
+  bool operator<(const Ranked& o) const {
+    return std::tie(sum, area, y, x, width) < std::tie(o.sum, o.area, o.y, o.x, o.width);
+  }
+};
+
+// A refined candidate waiting in the merge's heap, in half the bytes of
+// Ranked: the heap of a dense merge holds millions, and its time goes to
+// cache misses. Ties of sums look the rest of the key up in the candidate.
+struct Pending {
+  uint64_t sum;
+  uint32_t index;
+  uint32_t level;
+};
+
+Ranked RankedOf(const Pending& p, const std::vector<Match>& candidates) {
+  const Match& m = candidates[p.index];
+  return {p.sum, -m.width * m.height, m.y, m.x, -m.width, p.level, p.index};
+}
+
+// A heap of four children a node, the least on top: half the levels of a
+// binary heap, and a node's children share cache lines.
+class PendingHeap {
  public:
-  explicit MatchGrid(const std::vector<Match>& matches) {
-    for (const Match& m : matches) {
-      cellWidth_ = std::max<int64_t>(cellWidth_, m.width);
-      cellHeight_ = std::max<int64_t>(cellHeight_, m.height);
+  explicit PendingHeap(const std::vector<Match>& candidates) : candidates_(candidates) {}
+
+  bool empty() const { return items_.empty(); }
+  void clear() { items_.clear(); }
+  Ranked Top() const { return RankedOf(items_.front(), candidates_); }
+
+  void Push(const Ranked& r) {
+    size_t at = items_.size();
+    items_.push_back({r.sum, r.index, r.level});
+    const Pending item = items_.back();
+    while (at > 0 && Less(item, items_[(at - 1) / 4])) {
+      items_[at] = items_[(at - 1) / 4];
+      at = (at - 1) / 4;
     }
+    items_[at] = item;
   }
 
-  // Calls visit(index) for the filed matches that share a cell with m until
-  // visit returns true; true when one did.
-  template <typename Visit>
-  bool AnyNear(const Match& m, const Visit& visit) const {
-    bool found = false;
-    ForCells(m, [&](int64_t key) {
-      const auto cell = cells_.find(key);
-      if (cell == cells_.end()) return false;
-      for (size_t index : cell->second) {
-        if (visit(index)) return found = true;
+  Ranked Pop() {
+    const Ranked top = Top();
+    const Pending item = items_.back();
+    items_.pop_back();
+    const size_t count = items_.size();
+    size_t at = 0;
+    while (count > 0) {
+      const size_t first = 4 * at + 1;
+      if (first >= count) break;
+      size_t least = first;
+      for (size_t c = first + 1; c < std::min(count, first + 4); ++c) {
+        if (Less(items_[c], items_[least])) least = c;
       }
-      return false;
-    });
-    return found;
-  }
-
-  void File(const Match& m, size_t index) {
-    ForCells(m, [&](int64_t key) {
-      cells_[key].push_back(index);
-      return false;
-    });
+      if (!Less(items_[least], item)) break;
+      items_[at] = items_[least];
+      at = least;
+    }
+    if (count > 0) items_[at] = item;
+    return top;
   }
 
  private:
-  template <typename Body>
-  void ForCells(const Match& m, const Body& body) const {
-    const int64_t x0 = m.x / cellWidth_, x1 = (int64_t{m.x} + m.width - 1) / cellWidth_;
-    const int64_t y0 = m.y / cellHeight_, y1 = (int64_t{m.y} + m.height - 1) / cellHeight_;
-    for (int64_t cy = y0; cy <= y1; ++cy) {
-      for (int64_t cx = x0; cx <= x1; ++cx) {
-        if (body((cy << 32) | cx)) return;
-      }
-    }
+  bool Less(const Pending& a, const Pending& b) const {
+    if (a.sum != b.sum) return a.sum < b.sum;
+    return RankedOf(a, candidates_) < RankedOf(b, candidates_);
   }
 
-  int64_t cellWidth_ = 1, cellHeight_ = 1;
-  std::unordered_map<int64_t, std::vector<size_t>> cells_;
+  const std::vector<Match>& candidates_;
+  std::vector<Pending> items_;
 };
+
+// Sorts in parts on every thread, then merges the parts pairwise.
+template <typename T, typename Less>
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report) {
+  constexpr size_t kParts = 8;
+  const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };
+  run(kParts, [&](size_t k) { std::sort(part(k), part(k + 1), less); }, report);
+  for (size_t width = 1; width < kParts; width *= 2) {
+    run(
+        kParts / (2 * width),
+        [&](size_t k) {
+          std::inplace_merge(part(2 * k * width), part((2 * k + 1) * width), part((2 * k + 2) * width), less);
+        },
+        report);
+  }
+}
 
 }  // namespace
 
-std::vector<bool> SumsThatDecide(const std::vector<Match>& candidates) {
-  std::vector<size_t> order(candidates.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&](size_t a, size_t b) { return CompareFraction(candidates[a], candidates[b]) > 0; });
-  std::vector<bool> decide(candidates.size(), false);
-  for (size_t begin = 0, end = 0; begin < order.size(); begin = end) {
-    end = begin + 1;
-    while (end < order.size() && CompareFraction(candidates[order[begin]], candidates[order[end]]) == 0) ++end;
-    if (end - begin < 2) continue;
-    std::vector<Match> same;
-    for (size_t k = begin; k < end; ++k) same.push_back(candidates[order[k]]);
-    MatchGrid grid(same);
-    for (size_t k = 0; k < same.size(); ++k) grid.File(same[k], k);
-    // A candidate among many non-overlapping ones in its cells (small sizes
-    // beside large ones) is counted as deciding rather than searched further:
-    // a sum too many costs time, never a wrong result.
-    constexpr int kMostVisits = 64;
-    for (size_t k = 0; k < same.size(); ++k) {
-      int visits = 0;
-      decide[order[begin + k]] = grid.AnyNear(same[k], [&](size_t other) {
-        return ++visits > kMostVisits || (other != k && Overlap(same[other], same[k]));
-      });
-    }
-  }
-  return decide;
-}
-
-std::vector<Match> MergeWithFewestSums(std::vector<Match> candidates,
-                                       const std::function<void(std::vector<Match*>&)>& computeSums,
-                                       const std::function<void(size_t)>& remaining) {
-  std::sort(candidates.begin(), candidates.end(),
-            [](const Match& a, const Match& b) { return CompareFraction(a, b) > 0; });
+std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
+                                 const std::function<void(const MergeProgress&)>& progress,
+                                 const ParallelFor& parallel) {
+  const ParallelFor inSequence = [](size_t count, const std::function<void(size_t)>& body,
+                                    const std::function<void()>&) {
+    for (size_t i = 0; i < count; ++i) body(i);
+  };
+  const ParallelFor& run = parallel ? parallel : inSequence;
+  const std::function<void()> noReport = [] {};
+  // One percentage after another, and sizes together within one.
+  SortInParts(
+      candidates,
+      [](const Match& a, const Match& b) {
+        const int fraction = CompareFraction(a, b);
+        return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
+      },
+      run, noReport);
   MatchGrid grid(candidates);
   std::vector<Match> kept;
-  std::vector<bool> summed;
   const auto overlapsKept = [&](const Match& m) {
     return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
   };
-  std::vector<Match*> needed;
+  std::atomic<size_t> bounded{0};
+  size_t reached = 0, decided = 0;
+  const auto report = [&] {
+    if (progress) progress({bounded.load(), (reached + decided) / 2});
+  };
+  // Within one percentage: the candidates in order of their first bounds,
+  // and those refined since in a heap, the least on top; the next to look
+  // at is the least of both.
+  std::vector<Ranked> order, batch;
+  PendingHeap heap(candidates);
+  constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024;
+  constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
-    if (remaining) remaining(candidates.size() - begin);
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
-    std::vector<Match> rest;
-    for (size_t i = begin; i < end; ++i) {
-      if (!overlapsKept(candidates[i])) rest.push_back(candidates[i]);
-    }
-    // Within one percentage only the sums of overlapping candidates decide;
-    // the others rank by a placeholder 0 and get their sums if they are kept.
-    const std::vector<bool> decide = SumsThatDecide(rest);
-    needed.clear();
-    for (size_t i = 0; i < rest.size(); ++i) {
-      if (decide[i]) needed.push_back(&rest[i]);
-    }
-    if (!needed.empty()) computeSums(needed);
-    std::vector<size_t> order(rest.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return IsBetterMatch(rest[a], rest[b]); });
-    for (size_t i : order) {
-      if (overlapsKept(rest[i])) continue;
-      grid.File(rest[i], kept.size());
-      kept.push_back(rest[i]);
-      summed.push_back(decide[i]);
+    report();
+    order.assign(end - begin, Ranked{});
+    run(
+        (end - begin + kChunk - 1) / kChunk,
+        [&](size_t chunk) {
+          for (size_t i = begin + chunk * kChunk; i < std::min(end, begin + (chunk + 1) * kChunk); ++i) {
+            const Match& m = candidates[i];
+            order[i - begin] = overlapsKept(m) ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
+                                               : Ranked{sums.SumAt(m, 0), -m.width * m.height, m.y, m.x,
+                                                        -m.width, 0, static_cast<uint32_t>(i)};
+          }
+          bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
+        },
+        report);
+    order.erase(std::remove_if(order.begin(), order.end(), [](const Ranked& r) { return r.index == kCovered; }),
+                order.end());
+    reached += end - begin - order.size();
+    decided += end - begin - order.size();
+    SortInParts(order, std::less<Ranked>(), run, report);
+    size_t next = 0;
+    const auto take = [&] {
+      if (next < order.size() && (heap.empty() || order[next] < heap.Top())) {
+        ++reached;
+        return order[next++];
+      }
+      return heap.Pop();
+    };
+    const auto putBack = [&](const Ranked& r) { heap.Push(r); };
+    // Candidates are taken least first. One that a kept match overlaps is
+    // dropped; the least one with its exact sum is kept; the others are
+    // refined a level before anything after them is decided. Refining
+    // several at once runs on every thread but may refine some that a match
+    // kept meanwhile would have dropped: the batch doubles while nothing is
+    // kept and falls back to one when something is.
+    size_t batchSize = 1;
+    while (next < order.size() || !heap.empty()) {
+      batch.clear();
+      while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
+        const Ranked top = take();
+        Match& m = candidates[top.index];
+        if (overlapsKept(m)) {
+          ++decided;
+        } else if (int(top.level) < sums.Levels(m)) {
+          batch.push_back(top);
+          continue;
+        } else if (!batch.empty()) {
+          putBack(top);  // the batch's refined sums may come first
+          break;
+        } else {
+          m.sum = top.sum;
+          grid.File(m, kept.size());
+          kept.push_back(m);
+          ++decided;
+          batchSize = 1;
+        }
+        if (decided % kReportEvery == 0) report();
+      }
+      if (batch.size() == batchSize) batchSize = std::min(kBatch, 2 * batchSize);
+      run(
+          batch.size(),
+          [&](size_t i) {
+            Ranked& r = batch[i];
+            r.sum = std::max(r.sum, sums.SumAt(candidates[r.index], int(++r.level)));
+          },
+          report);
+      for (const Ranked& r : batch) putBack(r);
     }
   }
-  needed.clear();
-  for (size_t i = 0; i < kept.size(); ++i) {
-    if (!summed[i]) needed.push_back(&kept[i]);
-  }
-  if (!needed.empty()) computeSums(needed);
-  std::sort(kept.begin(), kept.end(), IsBetterMatch);
   return kept;
 }
 

@@ -47,7 +47,7 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
   const size_t lanes = hn::Lanes(d);
   const T* const planes[4] = {PlaneOf(in, 0, T{}), PlaneOf(in, 1, T{}), PlaneOf(in, 2, T{}), PlaneOf(in, 3, T{})};
   const TemplatePixel* const pixels = t.pixels.data();
-  const size_t pixelCount = t.pixels.size();
+  const size_t pixelCount = t.tested;
   const auto zero = hn::Zero(d);
   const auto one = hn::Set(d, T{1});
   const auto limitVector = hn::Set(d, limit);
@@ -127,6 +127,11 @@ HWY_EXPORT(ScanRowNarrowVectors);
 
 void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
              int64_t limit, int64_t* differences) {
+  // Without a pixel that can differ, no position differs anywhere.
+  if (t.tested == 0) {
+    std::fill(differences, differences + count, int64_t{0});
+    return;
+  }
   // The vector counters saturate at 255 or 65535, so they decide only limits
   // below that.
   if (t.model == ColorModel::kArgb && limit < 0xFF) {

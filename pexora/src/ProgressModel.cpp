@@ -21,9 +21,9 @@ void ProgressModel::SetFirstGuess(int kind, double secondsPerPrior) {
   firstGuess_[kind] = secondsPerPrior;
 }
 
-void ProgressModel::Done(size_t group, double seconds) {
+void ProgressModel::Done(size_t group, double seconds, double units) {
   std::lock_guard lock(mutex_);
-  groups_[group].done += 1;
+  groups_[group].done += units;
   groups_[group].seconds += seconds;
 }
 

@@ -26,8 +26,8 @@ class ProgressModel {
   // rather than the ratio of the work measured so far.
   void SetFirstGuess(int kind, double secondsPerPrior);
 
-  // A unit of the group took `seconds`.
-  void Done(size_t group, double seconds);
+  // `units` units of the group (one unless told) took `seconds`.
+  void Done(size_t group, double seconds, double units = 1);
 
   // Spent time over spent plus estimated remaining time, 0 .. 1.
   double Fraction() const;

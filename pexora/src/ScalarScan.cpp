@@ -9,7 +9,8 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
   for (int32_t k = 0; k < count; ++k) {
     const size_t base = in.Index(x0 + k, y);
     int64_t differing = 0;
-    for (const TemplatePixel& p : t.pixels) {
+    for (size_t i = 0; i < t.tested; ++i) {
+      const TemplatePixel& p = t.pixels[i];
       if (PixelDiffers(in, base + static_cast<size_t>(p.offset), t, p) && ++differing > limit) break;
     }
     differences[k] = differing;

@@ -6,11 +6,16 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <tuple>
 
+#include "BestCandidates.h"
+#include "CandidateSums.h"
+#include "CoveredArea.h"
 #include "Limits.h"
 #include "MatchPercentage.h"
 #include "MatchSelection.h"
+#include "PlaneSums.h"
 #include "PositionScan.h"
 #include "ProgressModel.h"
 #include "ProgressReporter.h"
@@ -29,15 +34,17 @@ using Clock = std::chrono::steady_clock;
 // Prior costs for the progress model, in pixel tests of the vector scan: a
 // row costs its positions times the pixels a position is likely to test,
 // preparing a size about as much as testing every one of its pixels a few
-// times, a sum of differences about a scalar pass over the search-for pixels.
+// times. In the merge, the first bound of a candidate costs a twentieth of
+// deciding it, which takes 0.07 to 2 microseconds (measured on the tutorial
+// samples, most candidates falling to kept matches without their exact
+// sums): 1 is the first guess, until the merge is timed.
 constexpr double kPrepareCostPerPixel = 16;
-constexpr double kSumCostPerPixel = 64;
-// Seconds per prior unit of sums before any sum has been timed: a scalar sum
-// takes about 4 ns per search-for pixel.
-constexpr double kFirstGuessSumSeconds = 4e-9 / kSumCostPerPixel;
+constexpr double kBoundCostPerCandidate = 1;
+constexpr double kDecideCostPerCandidate = 20;
+constexpr double kFirstGuessMergeSeconds = 1e-6 / kDecideCostPerCandidate;
 
 // Kinds of work for the progress model.
-enum WorkKind { kPrepare, kRows, kSums };
+enum WorkKind { kPrepare, kRows, kMerge };
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -65,10 +72,17 @@ std::vector<int32_t> SpreadRows(int32_t rows) {
 
 // One comparison: the scan of every position of every size, then the sums of
 // differences where they decide, then the merge.
+//
+// With MultipleMatches the matching positions are collected, up to a number
+// that fits the memory, and merged. When more positions match, the merge
+// runs in passes instead: each pass scans again and keeps the best positions
+// not yet decided, as many as fit; these are decided in order, best first, as
+// the merge of all would decide them. A decided position was kept or
+// overlaps a kept match, so the undecided ones are those that overlap none.
 class SearchRun {
  public:
   // Scans the positions whose area lies inside `area`; with MultipleMatches,
-  // collects at most `maxCandidates` matching positions.
+  // holds at most `maxCandidates` matching positions at a time.
   SearchRun(const ChannelPlanes& planes, const TPXRect& area, SizedTemplates& templates,
             const CompareSettings& settings, unsigned threads, ProgressReporter& reporter, int64_t maxCandidates)
       : planes_(planes), area_(area), templates_(templates), settings_(settings), threads_(threads),
@@ -86,20 +100,46 @@ class SearchRun {
   std::vector<Match> Run() {
     Scan();
     if (!settings_.multipleMatches) return best_.compared > 0 ? std::vector<Match>{best_} : std::vector<Match>{};
+    if (overflow_) return MergeInPasses();
     std::vector<Match> candidates;
+    candidates.reserve(candidatesFound_.load());
     for (std::vector<Match>& found : found_) {
       candidates.insert(candidates.end(), found.begin(), found.end());
       std::vector<Match>().swap(found);
     }
-    // While merging, the candidates not yet reached bound the sums still to come.
-    std::vector<Match> kept = MergeWithFewestSums(
-        std::move(candidates), [&](std::vector<Match*>& needed) { ComputeSums(needed); },
-        [&](size_t left) {
-          unsummed_ = double(left);
-          progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
+    // The merge's units are its candidates, bounded and decided; it tells
+    // how far it is in each.
+    const size_t total = candidates.size();
+    progress_.SetGroup(boundGroup_, double(total), kBoundCostPerCandidate);
+    progress_.SetGroup(decideGroup_, double(total), kDecideCostPerCandidate);
+    // Box sums cost about four passes over the searched planes: worth it
+    // where the candidates' exact sums would cost more.
+    double candidatePixels = 0;
+    for (const Match& m : candidates) candidatePixels += double(m.width) * m.height;
+    const std::unique_ptr<PlaneSums> sums =
+        candidatePixels > 4.0 * planes_.width * planes_.height ? BoxSums() : nullptr;
+    CandidateSums source(planes_, sums.get(), templates_);
+    Clock::time_point since = Clock::now();
+    MergeProgress reported;
+    std::vector<Match> kept = MergeByBounds(
+        std::move(candidates), source,
+        [&](const MergeProgress& now) {
+          // Time goes to the kind of work that moved since the last report.
+          const double seconds = Seconds(since);
+          since = Clock::now();
+          const double bounded = double(now.bounded - reported.bounded);
+          const double decided = double(now.decided - reported.decided);
+          if (bounded + decided <= 0) return;
+          if (bounded > 0) progress_.Done(boundGroup_, seconds * bounded / (bounded + decided), bounded);
+          if (decided > 0) progress_.Done(decideGroup_, seconds * decided / (bounded + decided), decided);
+          reported = now;
           reporter_.Update(progress_.Fraction());
+        },
+        [&](size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller) {
+          RunShared(count, threads_, body, onCaller);
         });
-    progress_.SetGroup(projectedSums_, 0, 0);
+    progress_.SetGroup(boundGroup_, 0, 0);
+    progress_.SetGroup(decideGroup_, 0, 0);
     return kept;
   }
 
@@ -111,9 +151,11 @@ class SearchRun {
 
   void Scan() {
     const size_t sizes = templates_.Count();
+    prepareGroup_.clear();
+    rowGroup_.clear();
     remainingRows_ = std::vector<std::atomic<int32_t>>(sizes);
     const double tolerance = double(settings_.differenceTolerance);
-    double rowsTotal = 0, candidatesPrior = 0;
+    double rowsTotal = 0;
     for (size_t s = 0; s < sizes; ++s) {
       const TPXDimensions size = templates_.Size(s);
       const double pixels = double(size.Width) * size.Height;
@@ -123,11 +165,10 @@ class SearchRun {
       prepareGroup_.push_back(progress_.AddGroup(kPrepare, 1, pixels * kPrepareCostPerPixel));
       rowGroup_.push_back(progress_.AddGroup(kRows, rows, positions * std::min(pixels, 2 * tolerance + 64)));
       rowsTotal += rows;
-      candidatesPrior += pixels;
     }
-    projectedSums_ = progress_.AddGroup(kSums, 0, 0);
-    progress_.SetFirstGuess(kSums, kFirstGuessSumSeconds);
-    meanPixels_ = candidatesPrior / double(sizes);
+    boundGroup_ = progress_.AddGroup(kMerge, 0, 0);
+    decideGroup_ = progress_.AddGroup(kMerge, 0, 0);
+    progress_.SetFirstGuess(kMerge, kFirstGuessMergeSeconds);
     rowsTotal_ = rowsTotal;
 
     // Each size is prepared one size ahead of its rows, so that the threads
@@ -138,7 +179,7 @@ class SearchRun {
       if (s + 1 < sizes) units.push_back({s + 1, -1});
       for (int32_t row : SpreadRows(area_.Height - templates_.Size(s).Height + 1)) units.push_back({s, area_.Y + row});
     }
-    found_.resize(settings_.multipleMatches ? units.size() : 0);
+    found_.resize(settings_.multipleMatches && passBest_ == nullptr ? units.size() : 0);
     RunShared(
         units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); },
         [&] { reporter_.Update(progress_.Fraction()); });
@@ -168,7 +209,11 @@ class SearchRun {
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
     pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
+    if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance);
     if (settings_.multipleMatches) {
+      // Past the memory for collected positions the merge runs in passes,
+      // which need nothing more from this scan.
+      if (overflow_.load()) return;
       std::vector<Match>& found = found_[index];
       for (int32_t i = 0; i < positions; ++i) {
         if (differences[i] <= tolerance) {
@@ -176,7 +221,11 @@ class SearchRun {
         }
       }
       // Held here, then once more while they are gathered for the merge.
-      if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
+      if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) {
+        overflow_ = true;
+        std::vector<Match>().swap(found);
+        return;
+      }
       ProjectSums(found.size());
       return;
     }
@@ -205,59 +254,85 @@ class SearchRun {
     if (best_.compared == 0 || IsBetterMatch(best, best_)) best_ = best;
   }
 
+  // Merges in passes (see the class), keeping the decided matches as the
+  // pixels they cover rather than as a list to search.
+  std::vector<Match> MergeInPasses() {
+    std::vector<std::vector<Match>>().swap(found_);
+    CoveredArea covered(area_);
+    std::vector<Match> kept;
+    coveredArea_ = &covered;
+    const std::unique_ptr<PlaneSums> sums = BoxSums();
+    CandidateSums source(planes_, sums.get(), templates_);
+    passSums_ = &source;
+    // The set and the sorted batch taken from it.
+    const size_t capacity = static_cast<size_t>(std::max<int64_t>(1, maxCandidates_ / 2));
+    while (true) {
+      BestCandidates best(capacity);
+      passBest_ = &best;
+      Scan();
+      passBest_ = nullptr;
+      const std::vector<Match> batch = best.Take();
+      for (const Match& m : batch) {
+        if (covered.AnyCovered(m)) continue;
+        covered.Cover(m);
+        kept.push_back(m);
+      }
+      if (batch.size() < capacity) break;
+      // Later passes keep only worse matches, which the count cuts.
+      if (settings_.maximalCount > 0 && kept.size() >= size_t(settings_.maximalCount)) break;
+    }
+    coveredArea_ = nullptr;
+    passSums_ = nullptr;
+    return kept;
+  }
+
+  // Offers a pass the matching positions of a row that are still undecided,
+  // with their exact sums; those that cannot enter the pass's set are left
+  // without their sums where the match percentage tells.
+  void OfferUndecided(const SearchTemplate& t, int32_t row, const int64_t* differences, int32_t positions,
+                      int64_t tolerance) {
+    const std::optional<Match> threshold = passBest_->Threshold();
+    thread_local std::vector<Match> offered;
+    thread_local std::vector<uint64_t> columns;
+    offered.clear();
+    coveredArea_->CoveredColumns(row, t.height, columns);
+    for (int32_t i = 0; i < positions; ++i) {
+      if (differences[i] > tolerance) continue;
+      const int32_t x = area_.X + i;
+      Match m{x, row, t.width, t.height, differences[i], t.Compared(), 0};
+      const int entering = threshold ? CompareFraction(m, *threshold) : 1;
+      if (entering < 0) continue;
+      if (coveredArea_->AnyInColumns(columns, x, t.width)) continue;
+      // Within the threshold's percentage, a sum past the threshold's loses,
+      // and so does one whose bound passes it.
+      const int levels = passSums_->Levels(m);
+      bool loses = false;
+      for (int level = 0; entering == 0 && level < levels && !loses; ++level) {
+        loses = passSums_->SumAt(m, level) > threshold->sum;
+      }
+      if (loses) continue;
+      m.sum = passSums_->SumAt(m, levels);
+      if (entering == 0 && !IsBetterMatch(m, *threshold)) continue;
+      offered.push_back(m);
+    }
+    passBest_->Offer(offered);
+  }
+
   // Lets the progress model expect the sums that the candidates found so far
   // foretell for the whole scan.
   void ProjectSums(size_t found) {
     const double candidates = double(candidatesFound_ += found);
     const double rows = double(++rowsScanned_);
-    progress_.SetGroup(projectedSums_, candidates * rowsTotal_ / rows, meanPixels_ * kSumCostPerPixel);
+    progress_.SetGroup(boundGroup_, candidates * rowsTotal_ / rows, kBoundCostPerCandidate);
+    progress_.SetGroup(decideGroup_, candidates * rowsTotal_ / rows, kDecideCostPerCandidate);
   }
 
-  // The exact sums of the given candidates, a size at a time.
-  void ComputeSums(std::vector<Match*>& matches) {
-    if (matches.empty()) return;
-    std::sort(matches.begin(), matches.end(), [](const Match* a, const Match* b) {
-      return std::tie(a->width, a->height, a->y, a->x) < std::tie(b->width, b->height, b->y, b->x);
-    });
-    struct Chunk {
-      size_t size, begin, end, group;
-    };
-    constexpr size_t kChunk = 64;
-    std::vector<Chunk> chunks;
-    std::vector<std::atomic<int32_t>> remaining(templates_.Count());
-    size_t s = 0;
-    for (size_t begin = 0; begin < matches.size();) {
-      while (templates_.Size(s).Width != matches[begin]->width || templates_.Size(s).Height != matches[begin]->height) ++s;
-      size_t end = begin;
-      while (end < matches.size() && matches[end]->width == matches[begin]->width &&
-             matches[end]->height == matches[begin]->height) {
-        ++end;
-      }
-      const double pixels = double(matches[begin]->width) * matches[begin]->height;
-      const size_t chunkCount = (end - begin + kChunk - 1) / kChunk;
-      const size_t group = progress_.AddGroup(kSums, double(chunkCount), pixels * kChunk * kSumCostPerPixel);
-      remaining[s] = static_cast<int32_t>(chunkCount);
-      for (size_t c = begin; c < end; c += kChunk) chunks.push_back({s, c, std::min(end, c + kChunk), group});
-      begin = end;
-    }
-    // These sums are now counted by their own groups, not by the projection.
-    unsummed_ = std::max(0.0, unsummed_ - double(matches.size()));
-    progress_.SetGroup(projectedSums_, unsummed_, meanPixels_ * kSumCostPerPixel);
-    RunShared(
-        chunks.size(), threads_,
-        [&](size_t index) {
-          const Clock::time_point start = Clock::now();
-          const Chunk& chunk = chunks[index];
-          {
-            const std::shared_ptr<const SearchTemplate> t = templates_.Acquire(chunk.size);
-            for (size_t i = chunk.begin; i < chunk.end; ++i) {
-              matches[i]->sum = SumOfDifferences(planes_, *t, matches[i]->x, matches[i]->y);
-            }
-          }
-          if (--remaining[chunk.size] == 0) templates_.Release(chunk.size);
-          progress_.Done(chunk.group, Seconds(start));
-        },
-        [&] { reporter_.Update(progress_.Fraction()); });
+  // The box sums of the planes for the bounds of sums of differences, when
+  // they take no more than kMaxBoxSumBytes.
+  std::unique_ptr<PlaneSums> BoxSums() const {
+    const int firstChannel = settings_.alphaMask ? 1 : 0;
+    if (PlaneSums::Bytes(planes_.width, planes_.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
+    return std::make_unique<PlaneSums>(planes_, settings_.model, firstChannel);
   }
 
   const ChannelPlanes& planes_;
@@ -269,14 +344,18 @@ class SearchRun {
   const int64_t maxCandidates_;
   ProgressModel progress_;
   std::vector<size_t> prepareGroup_, rowGroup_;
-  size_t projectedSums_ = 0;
-  double meanPixels_ = 0, rowsTotal_ = 0;
-  double unsummed_ = 0;  // candidates the merge has not reached, for the projection
+  size_t boundGroup_ = 0, decideGroup_ = 0;
+  double rowsTotal_ = 0;
   std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
   std::vector<std::atomic<int32_t>> remainingRows_;
   std::vector<std::vector<Match>> found_;  // per unit, with MultipleMatches
   std::mutex bestMutex_;
   Match best_;  // without MultipleMatches; compared 0 until something matched
+  // Merging in passes: set once the collected positions would pass maxCandidates_.
+  std::atomic<bool> overflow_{false};
+  BestCandidates* passBest_ = nullptr;  // the set of the pass that runs
+  CoveredArea* coveredArea_ = nullptr;  // what the kept matches cover
+  SumSource* passSums_ = nullptr;       // sums and their bounds
 };
 
 // The most that the prepared sizes take at once: the scan prepares each size
@@ -305,7 +384,8 @@ int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, 
 
 std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
                           const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress, PlaneCache& cache) {
+                          const std::function<void(double)>& progress, PlaneCache& cache,
+                          int64_t candidateBytes) {
   ProgressReporter reporter(progress);
   const Image& picture = searched.picture();
   const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
@@ -332,7 +412,7 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
       smallest = std::min(smallest, int64_t{templates.Size(s).Width} * templates.Size(s).Height);
     }
     const int64_t mostKept = int64_t{area.Width} * area.Height / smallest;
-    const int64_t maxCandidates = std::min(kMaxCandidateBytes / int64_t{2 * sizeof(Match)},
+    const int64_t maxCandidates = std::min(candidateBytes / int64_t{2 * sizeof(Match)},
                                            CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
     const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache);
     SearchRun run(*planes, area, templates, settings, workers, reporter, maxCandidates);

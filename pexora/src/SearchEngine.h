@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CompareSettings.h"
+#include "Limits.h"
 #include "Match.h"
 #include "SearchObject.h"
 
@@ -18,10 +19,13 @@ namespace pexora {
 // search-for picture fits into the searched one; PX_ERROR_NOT_ENOUGH_MEMORY,
 // before anything is allocated for them, when the channel planes, the
 // stretched search-for pictures and their preparation would pass
-// kMaxWorkingBytes, and during the scan when the matching positions would
-// fill what remains. The searched object's planes are offered to `cache`.
+// kMaxWorkingBytes. Matching positions are held in at most `candidateBytes`
+// (and what kMaxWorkingBytes leaves); when more match, the search merges
+// them in passes, scanning once more for each. The searched object's planes
+// are offered to `cache`.
 std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
                           const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress, PlaneCache& cache = PlaneCache::Instance());
+                          const std::function<void(double)>& progress, PlaneCache& cache = PlaneCache::Instance(),
+                          int64_t candidateBytes = kMaxCandidateBytes);
 
 }  // namespace pexora

@@ -1,6 +1,7 @@
 #include "SearchTemplate.h"
 
 #include <algorithm>
+#include <array>
 
 #include "HslColor.h"
 
@@ -51,6 +52,22 @@ void Accept(TemplatePixel& p, int c, uint32_t exactLow, uint32_t exactHigh, uint
   p.high[c] = static_cast<uint16_t>(std::min<uint32_t>(full, exactHigh + tolerance));
 }
 
+// True when no searched pixel can lie outside what p accepts in a compared
+// channel: alpha and the ARGB channels span 0..255, the AHSL chroma and
+// lightness 0..65535, and the weighted hue is not tested without chroma or
+// when its limit reaches the largest distance.
+bool NeverDiffers(const TemplatePixel& p, ColorModel model, int firstChannel) {
+  for (int c = firstChannel; c < 4; ++c) {
+    if (model == ColorModel::kAhsl && c == 1) {
+      if (p.hueChroma != 0 && p.hueLimit < kMaxWeightedHueDistance) return false;
+      continue;
+    }
+    const uint32_t full = model == ColorModel::kAhsl && c > 0 ? 65535 : 255;
+    if (p.low[c] != 0 || p.high[c] != full) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
@@ -95,9 +112,22 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       t.pixels.push_back(p);
     }
   }
-  std::stable_sort(t.pixels.begin(), t.pixels.end(), [](const TemplatePixel& a, const TemplatePixel& b) {
-    return GridLevel(a.x, a.y) > GridLevel(b.x, b.y);
-  });
+  // Tested pixels first, coarsest grid first, else in row order: a stable
+  // counting sort by that key.
+  constexpr int kKeys = 14;
+  std::vector<uint8_t> key(t.pixels.size());
+  std::array<size_t, kKeys + 1> start{};
+  for (size_t i = 0; i < t.pixels.size(); ++i) {
+    const TemplatePixel& p = t.pixels[i];
+    const bool never = NeverDiffers(p, t.model, t.firstChannel);
+    key[i] = static_cast<uint8_t>((never ? 7 : 0) + 6 - GridLevel(p.x, p.y));
+    ++start[key[i] + 1];
+    t.tested += never ? 0 : 1;
+  }
+  for (int k = 0; k < kKeys; ++k) start[k + 1] += start[k];
+  std::vector<TemplatePixel> sorted(t.pixels.size());
+  for (size_t i = 0; i < t.pixels.size(); ++i) sorted[start[key[i]]++] = t.pixels[i];
+  t.pixels = std::move(sorted);
   return t;
 }
 

@@ -5,7 +5,9 @@
 //
 // Pixels are tested coarse to fine (every 64th pixel of every 64th row first,
 // then the grid halves), so that the first tests are spread over the whole
-// picture and a wrong position is usually rejected after few of them.
+// picture and a wrong position is usually rejected after few of them. A pixel
+// that accepts every value of every compared channel can never differ: it is
+// counted as compared but never tested, only summed.
 #pragma once
 
 #include <array>
@@ -42,7 +44,9 @@ struct SearchTemplate {
   int32_t height = 0;
   ColorModel model = ColorModel::kArgb;
   int firstChannel = 0;  // 1 with an alpha mask: the A plane is not compared
+  // The first `tested` pixels in their rejecting order, then those that never differ.
   std::vector<TemplatePixel> pixels;
+  size_t tested = 0;
 
   int64_t Compared() const { return static_cast<int64_t>(pixels.size()); }
 };

@@ -58,8 +58,8 @@ int64_t ResampleWorkingBytes(int64_t width, int64_t height, int64_t newWidth, in
 
 int64_t TemplateBytes(int64_t pixels) { return pixels * static_cast<int64_t>(sizeof(TemplatePixel)); }
 
-// The pixels are sorted with a stable sort, which takes a buffer as large.
-int64_t TemplateBuildingBytes(int64_t pixels) { return TemplateBytes(pixels); }
+// The pixels are sorted into a second list as large, by a key of a byte each.
+int64_t TemplateBuildingBytes(int64_t pixels) { return TemplateBytes(pixels) + pixels; }
 
 int64_t CandidatesWithin(int64_t budget, int64_t mostKept) {
   if (budget <= 0) return 0;

@@ -19,7 +19,7 @@ void CheckWorkingBytes(int64_t bytes);
 int64_t ResampleWorkingBytes(int64_t width, int64_t height, int64_t newWidth, int64_t newHeight, int32_t resampler);
 
 // The search-for picture prepared at one size (SearchTemplate), and what its
-// making takes besides (the buffer of the stable sort of its pixels).
+// making takes besides (the sorted copy of its pixels and their sort keys).
 int64_t TemplateBytes(int64_t pixels);
 int64_t TemplateBuildingBytes(int64_t pixels);
 

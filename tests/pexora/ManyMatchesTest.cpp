@@ -52,5 +52,51 @@ TEST(ManyMatches, WideOpenTolerancesAgreeWithTheReference) {
   }
 }
 
+TEST(ManyMatches, MorePositionsThanTheMemoryHoldsAreMergedInPassesAsTheReferenceMerges) {
+  // Room for a few positions only, so that the merge runs in many passes:
+  // dense and sparse searches, stretched, in a region, with a maximal count.
+  std::mt19937 random(17);
+  int passes = 0;
+  for (uint32_t seed = 0; seed < 20; ++seed) {
+    const int32_t type = int32_t(seed % 5);
+    const bool alpha = type >= PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
+    const Image searched = seed % 3 == 0   ? FlatPicture(24, 18, seed, alpha)
+                           : seed % 3 == 1 ? NaturalPicture(24, 18, seed)
+                                           : PalettePicture(24, 18, seed, alpha);
+    Image target = Crop(searched, 2, 3, 3 + int32_t(seed % 4), 3 + int32_t(seed % 3));
+    if (alpha) target.pixels[0] &= 0x00FFFFFFu;
+    TPXProcessParameters p{};
+    p.CompareType = type;
+    const uint8_t tolerance = seed % 4 == 1 ? 40 : 255;
+    p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = tolerance;
+    p.AHSLATolerance = p.AHSLHTolerance = p.AHSLSTolerance = p.AHSLLTolerance = seed % 4 == 1 ? 0.1 : 1.0;
+    p.DifferenceTolerance = seed % 4 == 2 ? 3 : 1000;
+    p.MultipleMatches = 1;
+    p.StretchCompare = seed % 2;
+    p.MinimalStretchSize = {2, 2};
+    p.MaximalStretchSize = {8, 8};
+    p.StretchResampler = PX_RESAMPLER_BILINEAR;
+    TPXSearchOptions o{};
+    o.Size = sizeof o;
+    o.UseRegion = seed % 5 == 3;
+    o.Region = {1, 2, 20, 15};
+    o.MaximalMatchCount = seed % 7 == 4 ? 5 : 0;
+    o.MinimalMatchPercentage = seed % 6 == 5 ? 90.0 : 0.0;
+    const int64_t room = int64_t{1} + int64_t(random() % 40);
+    SCOPED_TRACE(testing::Message() << "seed " << seed << " room " << room);
+    const reference::Outcome expected = reference::Search(searched, target, p, &o);
+    ASSERT_FALSE(expected.matches.empty());
+    passes += expected.matches.size() > size_t(room) ? 1 : 0;
+    for (unsigned threads : {1u, 2u}) {
+      const reference::Outcome actual =
+          RunEngine(searched, target, p, threads, nullptr, &o, room * int64_t{2 * sizeof(Match)});
+      ASSERT_EQ(actual.code, expected.code);
+      EXPECT_EQ(actual.matches, expected.matches);
+    }
+  }
+  // More kept matches than positions fit: those searches took several passes.
+  EXPECT_GE(passes, 5);
+}
+
 }  // namespace
 }  // namespace pexora::test

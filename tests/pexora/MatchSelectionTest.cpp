@@ -1,6 +1,10 @@
 // Merging overlapping matches and their order.
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "BestCandidates.h"
+#include "CoveredArea.h"
 #include "MatchSelection.h"
 
 namespace pexora {
@@ -75,36 +79,96 @@ TEST(MatchSelection, ManyCandidatesOfDifferentSizes) {
   EXPECT_EQ(SelectMatches(candidates, true), expected);
 }
 
-TEST(MatchSelection, MergingWithFewestSumsKeepsWhatTheFullMergeKeeps) {
-  // Dense candidates of two sizes whose sums are known only to computeSums:
+// Sums known only through their bounds: level 0 gives sum / divisor (0
+// with no useful bound), level 1 the exact sum; counts what it was asked.
+class KnownSums : public SumSource {
+ public:
+  KnownSums(const std::vector<Match>& truth, uint64_t divisor) : truth_(truth), divisor_(divisor) {}
+  int Levels(const Match&) override { return 1; }
+  uint64_t SumAt(const Match& m, int level) override {
+    const auto same = std::find_if(truth_.begin(), truth_.end(), [&](const Match& t) {
+      return t.x == m.x && t.y == m.y && t.width == m.width;
+    });
+    exact += level == 1 ? 1 : 0;
+    return level == 1 ? same->sum : divisor_ == 0 ? 0 : same->sum / divisor_;
+  }
+  size_t exact = 0;
+
+ private:
+  const std::vector<Match>& truth_;
+  uint64_t divisor_;
+};
+
+TEST(MatchSelection, MergingByBoundsKeepsWhatTheFullMergeKeeps) {
+  // Dense candidates of two sizes whose sums are known only to the source:
   // the merge must equal the merge with every sum known, with fewer sums.
   for (int differences : {1, 3, 40}) {
-    SCOPED_TRACE(differences);
-    std::vector<Match> truth;
-    for (int y = 0; y < 40; ++y) {
-      for (int x = 0; x < 40; ++x) {
-        Match m = M(x, y, (x * 7 + y * 13) % differences, uint64_t((x * 31 + y * 17) % 23), (x + y) % 3 ? 6 : 9);
-        m.compared = int64_t{m.width} * m.height;
-        truth.push_back(m);
+    for (uint64_t divisor : {0, 1, 2}) {
+      SCOPED_TRACE(testing::Message() << differences << " divisor " << divisor);
+      std::vector<Match> truth;
+      for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+          Match m = M(x, y, (x * 7 + y * 13) % differences, uint64_t((x * 31 + y * 17) % 23), (x + y) % 3 ? 6 : 9);
+          m.compared = int64_t{m.width} * m.height;
+          truth.push_back(m);
+        }
+      }
+      std::vector<Match> unknown = truth;
+      for (Match& m : unknown) m.sum = 0;
+      KnownSums sums(truth, divisor);
+      EXPECT_EQ(MergeByBounds(unknown, sums), SelectMatches(truth, true));
+      // Candidates that kept matches overlap fall unsummed; with bounds
+      // that tell, fewer still are summed.
+      EXPECT_LT(sums.exact, truth.size() / (differences == 40 ? 4 : 2));
+      if (divisor == 1) {
+        EXPECT_LE(sums.exact, SelectMatches(truth, true).size() + 40);
       }
     }
-    std::vector<Match> unknown = truth;
-    for (Match& m : unknown) m.sum = 0;
-    size_t asked = 0;
-    const auto computeSums = [&](std::vector<Match*>& matches) {
-      for (Match* m : matches) {
-        const auto same = std::find_if(truth.begin(), truth.end(), [&](const Match& t) {
-          return t.x == m->x && t.y == m->y && t.width == m->width;
-        });
-        m->sum = same->sum;
+  }
+}
+
+TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
+  // An area wider than two 64-bit words, away from the picture's origin;
+  // rectangles of widths around the word size.
+  const TPXRect area{7, 3, 150, 20};
+  std::mt19937 random(8);
+  for (int round = 0; round < 50; ++round) {
+    CoveredArea covered(area);
+    std::vector<Match> kept;
+    for (int i = 0; i < 200; ++i) {
+      static const int32_t widths[] = {1, 2, 63, 64, 65, 130, 150};
+      const int32_t w = widths[random() % 7], h = 1 + int32_t(random() % 6);
+      const Match m{area.X + int32_t(random() % uint32_t(area.Width - w + 1)),
+                    area.Y + int32_t(random() % uint32_t(area.Height - h + 1)), w, h, 0, 1, 0};
+      bool overlaps = false;
+      for (const Match& k : kept) overlaps = overlaps || Overlap(k, m);
+      ASSERT_EQ(covered.AnyCovered(m), overlaps) << "round " << round << " at " << m.x << "," << m.y << " " << w
+                                                  << "x" << h;
+      std::vector<uint64_t> columns;
+      covered.CoveredColumns(m.y, m.height, columns);
+      ASSERT_EQ(covered.AnyInColumns(columns, m.x, m.width), overlaps) << "by columns, round " << round;
+      if (!overlaps && random() % 3 == 0) {
+        covered.Cover(m);
+        kept.push_back(m);
       }
-      asked += matches.size();
-    };
-    EXPECT_EQ(MergeWithFewestSums(unknown, computeSums), SelectMatches(truth, true));
-    // With many percentages most candidates fall to better ones unsummed.
-    if (differences == 40) {
-      EXPECT_LT(asked, truth.size() / 4);
     }
+  }
+}
+
+TEST(BestCandidates, HoldsTheBestOfAllOfferedUpToItsCapacity) {
+  std::mt19937 random(9);
+  std::vector<Match> all;
+  for (int i = 0; i < 300; ++i) all.push_back(M(int32_t(random() % 50), int32_t(random() % 50), random() % 5, random() % 7));
+  for (size_t capacity : {1u, 7u, 299u, 300u, 400u}) {
+    BestCandidates best(capacity);
+    for (size_t begin = 0; begin < all.size(); begin += 13) {
+      best.Offer({all.begin() + begin, all.begin() + std::min(all.size(), begin + 13)});
+      EXPECT_EQ(best.Threshold().has_value(), std::min(all.size(), begin + 13) >= capacity);
+    }
+    std::vector<Match> expected = all;
+    std::sort(expected.begin(), expected.end(), IsBetterMatch);
+    expected.resize(std::min(capacity, all.size()));
+    EXPECT_EQ(best.Take(), expected) << capacity;
   }
 }
 

@@ -72,14 +72,7 @@ TEST_P(PixelRules, DiffersExactlyWhenTheRuleSays) {
   const Image target{2, 1, {c.target, 0xFF000000}};
   TPXProcessParameters p{};
   p.CompareType = c.type;
-  p.ARGBATolerance = c.argb[0];
-  p.ARGBRTolerance = c.argb[1];
-  p.ARGBGTolerance = c.argb[2];
-  p.ARGBBTolerance = c.argb[3];
-  p.AHSLATolerance = c.ahsl[0];
-  p.AHSLHTolerance = c.ahsl[1];
-  p.AHSLSTolerance = c.ahsl[2];
-  p.AHSLLTolerance = c.ahsl[3];
+  SetTolerances(p, c.argb, c.ahsl);
   p.DifferenceTolerance = 2;
   for (const reference::Outcome& outcome : {reference::Search(searched, target, p), RunEngine(searched, target, p, 1)}) {
     ASSERT_EQ(outcome.code, PX_OK);

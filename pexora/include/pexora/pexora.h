@@ -300,9 +300,13 @@ typedef struct TPXResult {
  * of work units (a row of positions of one size each), 176 bytes per
  * matching position found before overlaps are merged and 128 more per match
  * that can be kept (matches do not overlap: no more than the area holds of
- * the smallest size). A comparison whose matching positions would fill what
- * the limit leaves (never more than 1 GiB of them) stops with
- * PX_ERROR_NOT_ENOUGH_MEMORY. Channel planes
+ * the smallest size). When the matching positions would fill what the limit
+ * leaves (never more than 1 GiB of them), the comparison merges them in
+ * passes over the search-in picture instead, holding as many at a time: no
+ * count of matching positions is an error. Besides that estimate, the merge
+ * of matching positions takes box sums of the search-in picture (16 bytes a
+ * pixel, only up to 256 MiB) and holds the search-for sizes it needs up to
+ * 256 MiB. Channel planes
  * outlive a comparison
  * only within 256 MiB for all objects together, least recently used dropped
  * first; larger ones go when the comparison ends. Decoding libraries are held

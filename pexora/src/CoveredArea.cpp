@@ -1,0 +1,51 @@
+#include "CoveredArea.h"
+
+namespace pexora {
+
+CoveredArea::CoveredArea(const TPXRect& area)
+    : area_(area), wordsPerRow_((static_cast<size_t>(area.Width) + 63) / 64),
+      bits_(wordsPerRow_ * static_cast<size_t>(area.Height)) {}
+
+template <typename Body>
+bool CoveredArea::ForWords(const Match& m, const Body& body) const {
+  const size_t first = static_cast<size_t>(m.x - area_.X), last = first + static_cast<size_t>(m.width) - 1;
+  for (int32_t y = m.y; y < m.y + m.height; ++y) {
+    const size_t row = static_cast<size_t>(y - area_.Y) * wordsPerRow_;
+    for (size_t word = first / 64; word <= last / 64; ++word) {
+      const size_t from = word == first / 64 ? first % 64 : 0, to = word == last / 64 ? last % 64 : 63;
+      const uint64_t mask = (~uint64_t{0} >> (63 - to)) & (~uint64_t{0} << from);
+      if (body(row + word, mask)) return true;
+    }
+  }
+  return false;
+}
+
+bool CoveredArea::AnyCovered(const Match& m) const {
+  return ForWords(m, [&](size_t word, uint64_t mask) { return (bits_[word] & mask) != 0; });
+}
+
+void CoveredArea::Cover(const Match& m) {
+  ForWords(m, [&](size_t word, uint64_t mask) {
+    bits_[word] |= mask;
+    return false;
+  });
+}
+
+void CoveredArea::CoveredColumns(int32_t y, int32_t height, std::vector<uint64_t>& columns) const {
+  columns.assign(wordsPerRow_, 0);
+  for (int32_t row = y; row < y + height; ++row) {
+    const uint64_t* bits = bits_.data() + static_cast<size_t>(row - area_.Y) * wordsPerRow_;
+    for (size_t word = 0; word < wordsPerRow_; ++word) columns[word] |= bits[word];
+  }
+}
+
+bool CoveredArea::AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, int32_t width) const {
+  const size_t first = static_cast<size_t>(x - area_.X), last = first + static_cast<size_t>(width) - 1;
+  for (size_t word = first / 64; word <= last / 64; ++word) {
+    const size_t from = word == first / 64 ? first % 64 : 0, to = word == last / 64 ? last % 64 : 63;
+    if ((columns[word] & (~uint64_t{0} >> (63 - to)) & (~uint64_t{0} << from)) != 0) return true;
+  }
+  return false;
+}
+
+}  // namespace pexora
