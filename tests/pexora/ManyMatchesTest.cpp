@@ -2,6 +2,7 @@
 // an error, and the best one is still the one the ranking names.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "EngineRun.h"
@@ -96,6 +97,40 @@ TEST(ManyMatches, MorePositionsThanTheMemoryHoldsAreMergedInPassesAsTheReference
   }
   // More kept matches than positions fit: those searches took several passes.
   EXPECT_GE(passes, 5);
+}
+
+TEST(ManyMatches, MergingInPassesReportsProgressUpToTheEnd) {
+  // A wide-open stretched search with room for 50 positions: hundreds of
+  // kept matches, so many passes. On one thread every unit reports, and the
+  // last pass, once scanned, leaves nothing to forecast: the bar reaches 99
+  // before the 100 of the end, whole percents rising all the way.
+  const Image searched = NaturalPicture(60, 40, 3);
+  const Image target = Crop(searched, 5, 5, 6, 6);
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 255;
+  p.DifferenceTolerance = 1000;
+  p.MultipleMatches = 1;
+  p.StretchCompare = 1;
+  p.MinimalStretchSize = {3, 3};
+  p.MaximalStretchSize = {8, 8};
+  p.StretchResampler = PX_RESAMPLER_BILINEAR;
+  const reference::Outcome expected = reference::Search(searched, target, p);
+  ASSERT_GT(expected.matches.size(), 100u);
+  for (unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    std::vector<double> progress;
+    const reference::Outcome actual = RunEngine(searched, target, p, threads, &progress, nullptr, 50 * int64_t{2 * sizeof(Match)});
+    ASSERT_EQ(actual.matches, expected.matches);
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.front(), 0.0);
+    EXPECT_EQ(progress.back(), 100.0);
+    for (size_t i = 1; i < progress.size(); ++i) {
+      EXPECT_LT(progress[i - 1], progress[i]);
+      EXPECT_EQ(progress[i], std::floor(progress[i]));
+    }
+    if (threads == 1) EXPECT_EQ(progress[progress.size() - 2], 99.0);
+  }
 }
 
 }  // namespace
