@@ -30,9 +30,16 @@ double PassForecast::ExpectedSums(double met, double capacity, double entering) 
   return met <= capacity ? met : capacity * (1 + entering * std::log(met / capacity));
 }
 
+void PassForecast::FirstScanRows(double rows, double matching) {
+  std::lock_guard lock(mutex_);
+  scanRows_ += rows;
+  matching_ += matching;
+}
+
 void PassForecast::FirstScanRow(double matching, double seconds) {
   std::lock_guard lock(mutex_);
   scanRows_ += 1;
+  timedRows_ += 1;
   scanSeconds_ += seconds;
   matching_ += matching;
 }
@@ -60,7 +67,7 @@ void PassForecast::EndPass(double seconds) {
   endSeconds_ += seconds;
 }
 
-double PassForecast::RowRate() const { return scanRows_ > 0 ? scanSeconds_ / scanRows_ : 0; }
+double PassForecast::RowRate() const { return timedRows_ > 0 ? scanSeconds_ / timedRows_ : 0; }
 double PassForecast::SumRate() const { return work_ > 0 ? workSeconds_ / work_ : kSumSeconds; }
 
 double PassForecast::Entering(double met, const Pass& done) const {

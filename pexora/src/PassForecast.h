@@ -23,6 +23,8 @@ class PassForecast {
   // rows of one scan.
   PassForecast(double capacity, double rows);
 
+  // `rows` rows of the first scan, not timed, met `matching` positions.
+  void FirstScanRows(double rows, double matching);
   // A row of the first scan met `matching` positions in `seconds`.
   void FirstScanRow(double matching, double seconds);
 
@@ -61,7 +63,8 @@ class PassForecast {
 
   const double capacity_, rows_;
   mutable std::mutex mutex_;
-  double scanRows_ = 0, scanSeconds_ = 0;  // of the first scan
+  double scanRows_ = 0;                    // of the first scan
+  double timedRows_ = 0, scanSeconds_ = 0;  // of those, timed
   double matching_ = 0;                    // met by the first scan's rows
   double work_ = 0, workSeconds_ = 0;      // positions met, in sums, and their time beyond the rows
   double endSeconds_ = 0;                  // after the passes' scans

@@ -239,14 +239,14 @@ class SearchRun {
     pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
     if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance, start);
     if (settings_.multipleMatches) {
-      // What the passes would cost, should they be needed: a row's time
-      // and its matching positions.
-      forecast_->FirstScanRow(double(std::count_if(differences.begin(), differences.begin() + positions,
-                                                   [&](int64_t d) { return d <= tolerance; })),
-                              Seconds(start));
       // Past the memory for collected positions the merge runs in passes,
-      // which need nothing more from this scan.
-      if (overflow_.load()) return;
+      // which need nothing more from this scan than what they will cost: a
+      // row's time and its matching positions.
+      if (overflow_.load()) {
+        const auto matching = std::count_if(differences.begin(), differences.begin() + positions,
+                                            [&](int64_t d) { return d <= tolerance; });
+        return forecast_->FirstScanRow(double(matching), Seconds(start));
+      }
       std::vector<Match>& found = found_[index];
       for (int32_t i = 0; i < positions; ++i) {
         if (differences[i] <= tolerance) {
@@ -255,7 +255,10 @@ class SearchRun {
       }
       // Held here, then once more while they are gathered for the merge.
       if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) {
-        overflow_ = true;
+        // The rows so far and their matching positions, this one's too.
+        if (!overflow_.exchange(true)) {
+          forecast_->FirstScanRows(double(rowsScanned_.load() + 1), double(candidatesFound_.load() + found.size()));
+        }
         std::vector<Match>().swap(found);
         return;
       }
