@@ -6,7 +6,11 @@
 
 namespace pexora {
 
-BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {}
+BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {
+  // Reserved at once: growing by doubling would hold two copies at a time.
+  // Pages are touched only as candidates come.
+  held_.reserve(capacity_ + capacity_ / 2 + 1);
+}
 
 std::optional<Match> BestCandidates::Threshold() const {
   std::lock_guard lock(mutex_);
@@ -26,12 +30,7 @@ void BestCandidates::Offer(const std::vector<Match>& candidates) {
   for (const Match& m : candidates) {
     if (threshold_ && !IsBetterMatch(m, *threshold_)) continue;
     held_.push_back(m);
-    if (!threshold_ && held_.size() == capacity_) {
-      Select();
-      held_.reserve(capacity_ + capacity_ / 2 + 1);
-    } else if (held_.size() > capacity_ + capacity_ / 2) {
-      Select();
-    }
+    if (held_.size() == capacity_ ? !threshold_ : held_.size() > capacity_ + capacity_ / 2) Select();
   }
 }
 
