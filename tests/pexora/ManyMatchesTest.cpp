@@ -99,6 +99,25 @@ TEST(ManyMatches, MorePositionsThanTheMemoryHoldsAreMergedInPassesAsTheReference
   EXPECT_GE(passes, 5);
 }
 
+TEST(ManyMatches, MergesOfManyCandidatesSortedInPartsOnEveryThreadAgreeWithTheReference) {
+  // Over 12,000 matching positions, all of one percentage (wide open) or of
+  // many: the merge sorts them in parts on every thread, where a few are
+  // sorted on the calling thread.
+  const Image searched = NaturalPicture(130, 100, 11);
+  const Image target = Crop(searched, 50, 40, 4, 4);
+  for (const uint8_t tolerance : {uint8_t{255}, uint8_t{40}}) {
+    SCOPED_TRACE(testing::Message() << "tolerance " << int(tolerance));
+    TPXProcessParameters p{};
+    p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+    p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = tolerance;
+    p.DifferenceTolerance = 1000;
+    p.MultipleMatches = 1;
+    const reference::Outcome expected = reference::Search(searched, target, p);
+    ASSERT_GT(expected.matches.size(), 100u);
+    for (unsigned threads : {1u, 2u}) EXPECT_EQ(RunEngine(searched, target, p, threads).matches, expected.matches);
+  }
+}
+
 TEST(ManyMatches, MergingInPassesReportsProgressUpToTheEnd) {
   // A wide-open stretched search with room for 50 positions: hundreds of
   // kept matches, so many passes. On one thread every unit reports, and the
