@@ -6,34 +6,41 @@
 
 namespace pexora {
 
-BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {}
+BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {
+  // Reserved at once: growing by doubling would hold two copies at a time.
+  // Pages are touched only as candidates come.
+  held_.reserve(capacity_ + capacity_ / 2 + 1);
+}
 
 std::optional<Match> BestCandidates::Threshold() const {
   std::lock_guard lock(mutex_);
-  if (heap_.size() < capacity_) return std::nullopt;
-  return heap_.front();
+  return threshold_;
+}
+
+void BestCandidates::Select() {
+  std::nth_element(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(capacity_ - 1), held_.end(),
+                   IsBetterMatch);
+  held_.resize(capacity_);
+  threshold_ = held_.back();
 }
 
 void BestCandidates::Offer(const std::vector<Match>& candidates) {
   if (candidates.empty()) return;
   std::lock_guard lock(mutex_);
   for (const Match& m : candidates) {
-    if (heap_.size() < capacity_) {
-      heap_.push_back(m);
-      std::push_heap(heap_.begin(), heap_.end(), IsBetterMatch);
-    } else if (IsBetterMatch(m, heap_.front())) {
-      std::pop_heap(heap_.begin(), heap_.end(), IsBetterMatch);
-      heap_.back() = m;
-      std::push_heap(heap_.begin(), heap_.end(), IsBetterMatch);
-    }
+    if (threshold_ && !IsBetterMatch(m, *threshold_)) continue;
+    held_.push_back(m);
+    if (held_.size() == capacity_ ? !threshold_ : held_.size() > capacity_ + capacity_ / 2) Select();
   }
 }
 
 std::vector<Match> BestCandidates::Take() {
   std::lock_guard lock(mutex_);
   std::vector<Match> all;
-  all.swap(heap_);
+  all.swap(held_);
+  threshold_.reset();
   std::sort(all.begin(), all.end(), IsBetterMatch);
+  if (all.size() > capacity_) all.resize(capacity_);
   return all;
 }
 

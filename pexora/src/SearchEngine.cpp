@@ -15,6 +15,7 @@
 #include "Limits.h"
 #include "MatchPercentage.h"
 #include "MatchSelection.h"
+#include "PassForecast.h"
 #include "PlaneSums.h"
 #include "PositionScan.h"
 #include "ProgressModel.h"
@@ -43,8 +44,10 @@ constexpr double kBoundCostPerCandidate = 1;
 constexpr double kDecideCostPerCandidate = 20;
 constexpr double kFirstGuessMergeSeconds = 1e-6 / kDecideCostPerCandidate;
 
-// Kinds of work for the progress model.
-enum WorkKind { kPrepare, kRows, kMerge };
+// Kinds of work for the progress model: kPasses is the merge in passes,
+// whose forecast is in seconds (PassForecast) and whose spent time goes to
+// groups of no units.
+enum WorkKind { kPrepare, kRows, kMerge, kPasses };
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
@@ -98,6 +101,14 @@ class SearchRun {
   }
 
   std::vector<Match> Run() {
+    passesGroup_ = progress_.AddGroup(kPasses, 0, 0);
+    passesSpent_ = progress_.AddGroup(kPasses, 0, 0);
+    progress_.SetFirstGuess(kPasses, 1.0);
+    if (settings_.multipleMatches) {
+      double rows = 0;
+      for (size_t s = 0; s < templates_.Count(); ++s) rows += area_.Height - templates_.Size(s).Height + 1;
+      forecast_ = std::make_unique<PassForecast>(double(PassCapacity()), rows);
+    }
     Scan();
     if (!settings_.multipleMatches) return best_.compared > 0 ? std::vector<Match>{best_} : std::vector<Match>{};
     if (overflow_) return MergeInPasses();
@@ -163,12 +174,17 @@ class SearchRun {
       const double positions = double(area_.Width - size.Width + 1);
       remainingRows_[s] = rows;
       prepareGroup_.push_back(progress_.AddGroup(kPrepare, 1, pixels * kPrepareCostPerPixel));
-      rowGroup_.push_back(progress_.AddGroup(kRows, rows, positions * std::min(pixels, 2 * tolerance + 64)));
+      // The passes' rows are in their forecast.
+      rowGroup_.push_back(passBest_ == nullptr
+                              ? progress_.AddGroup(kRows, rows, positions * std::min(pixels, 2 * tolerance + 64))
+                              : passesSpent_);
       rowsTotal += rows;
     }
-    boundGroup_ = progress_.AddGroup(kMerge, 0, 0);
-    decideGroup_ = progress_.AddGroup(kMerge, 0, 0);
-    progress_.SetFirstGuess(kMerge, kFirstGuessMergeSeconds);
+    if (passBest_ == nullptr) {
+      boundGroup_ = progress_.AddGroup(kMerge, 0, 0);
+      decideGroup_ = progress_.AddGroup(kMerge, 0, 0);
+      progress_.SetFirstGuess(kMerge, kFirstGuessMergeSeconds);
+    }
     rowsTotal_ = rowsTotal;
 
     // Each size is prepared one size ahead of its rows, so that the threads
@@ -182,7 +198,18 @@ class SearchRun {
     found_.resize(settings_.multipleMatches && passBest_ == nullptr ? units.size() : 0);
     RunShared(
         units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); },
-        [&] { reporter_.Update(progress_.Fraction()); });
+        [&] { Report(); });
+  }
+
+  void Report() {
+    if (overflow_.load()) {
+      // Past the memory for collected positions the merge of all will not
+      // run; the passes will.
+      progress_.SetGroup(boundGroup_, 0, 0);
+      progress_.SetGroup(decideGroup_, 0, 0);
+      progress_.SetGroup(passesGroup_, 1, forecast_->RemainingSeconds());
+    }
+    reporter_.Update(progress_.Fraction());
   }
 
   void RunUnit(const Unit& unit, size_t index) {
@@ -208,12 +235,18 @@ class SearchRun {
                                                 DifferenceLimit(t.Compared(), settings_.minimalPercentage));
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
+    const Clock::time_point start = Clock::now();
     pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
-    if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance);
+    if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance, start);
     if (settings_.multipleMatches) {
       // Past the memory for collected positions the merge runs in passes,
-      // which need nothing more from this scan.
-      if (overflow_.load()) return;
+      // which need nothing more from this scan than what they will cost: a
+      // row's time and its matching positions.
+      if (overflow_.load()) {
+        const auto matching = std::count_if(differences.begin(), differences.begin() + positions,
+                                            [&](int64_t d) { return d <= tolerance; });
+        return forecast_->FirstScanRow(double(matching), Seconds(start));
+      }
       std::vector<Match>& found = found_[index];
       for (int32_t i = 0; i < positions; ++i) {
         if (differences[i] <= tolerance) {
@@ -222,7 +255,10 @@ class SearchRun {
       }
       // Held here, then once more while they are gathered for the merge.
       if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) {
-        overflow_ = true;
+        // The rows so far and their matching positions, this one's too.
+        if (!overflow_.exchange(true)) {
+          forecast_->FirstScanRows(double(rowsScanned_.load() + 1), double(candidatesFound_.load() + found.size()));
+        }
         std::vector<Match>().swap(found);
         return;
       }
@@ -264,19 +300,23 @@ class SearchRun {
     const std::unique_ptr<PlaneSums> sums = BoxSums();
     CandidateSums source(planes_, sums.get(), templates_);
     passSums_ = &source;
-    // The set and the sorted batch taken from it.
-    const size_t capacity = static_cast<size_t>(std::max<int64_t>(1, maxCandidates_ / 2));
+    const size_t capacity = PassCapacity();
     while (true) {
       BestCandidates best(capacity);
       passBest_ = &best;
+      forecast_->BeginPass();
       Scan();
       passBest_ = nullptr;
+      const Clock::time_point start = Clock::now();
       const std::vector<Match> batch = best.Take();
       for (const Match& m : batch) {
         if (covered.AnyCovered(m)) continue;
         covered.Cover(m);
         kept.push_back(m);
       }
+      const double seconds = Seconds(start);
+      forecast_->EndPass(seconds);
+      progress_.Done(passesSpent_, seconds, 0);
       if (batch.size() < capacity) break;
       // Later passes keep only worse matches, which the count cuts.
       if (settings_.maximalCount > 0 && kept.size() >= size_t(settings_.maximalCount)) break;
@@ -290,11 +330,12 @@ class SearchRun {
   // with their exact sums; those that cannot enter the pass's set are left
   // without their sums where the match percentage tells.
   void OfferUndecided(const SearchTemplate& t, int32_t row, const int64_t* differences, int32_t positions,
-                      int64_t tolerance) {
+                      int64_t tolerance, Clock::time_point start) {
     const std::optional<Match> threshold = passBest_->Threshold();
     thread_local std::vector<Match> offered;
     thread_local std::vector<uint64_t> columns;
     offered.clear();
+    size_t met = 0, summed = 0;
     coveredArea_->CoveredColumns(row, t.height, columns);
     for (int32_t i = 0; i < positions; ++i) {
       if (differences[i] > tolerance) continue;
@@ -303,6 +344,7 @@ class SearchRun {
       const int entering = threshold ? CompareFraction(m, *threshold) : 1;
       if (entering < 0) continue;
       if (coveredArea_->AnyInColumns(columns, x, t.width)) continue;
+      ++met;
       // Within the threshold's percentage, a sum past the threshold's loses,
       // and so does one whose bound passes it.
       const int levels = passSums_->Levels(m);
@@ -312,11 +354,17 @@ class SearchRun {
       }
       if (loses) continue;
       m.sum = passSums_->SumAt(m, levels);
+      ++summed;
       if (entering == 0 && !IsBetterMatch(m, *threshold)) continue;
       offered.push_back(m);
     }
     passBest_->Offer(offered);
+    forecast_->PassRow(double(met), double(summed), Seconds(start));
   }
+
+  // How many positions a pass keeps: it and the sorted batch taken from it
+  // fit in the room for collected positions.
+  size_t PassCapacity() const { return static_cast<size_t>(std::max<int64_t>(1, maxCandidates_ / 2)); }
 
   // Lets the progress model expect the sums that the candidates found so far
   // foretell for the whole scan.
@@ -344,7 +392,9 @@ class SearchRun {
   const int64_t maxCandidates_;
   ProgressModel progress_;
   std::vector<size_t> prepareGroup_, rowGroup_;
-  size_t boundGroup_ = 0, decideGroup_ = 0;
+  // passesGroup_ holds the forecast of the passes, passesSpent_ their time.
+  size_t boundGroup_ = 0, decideGroup_ = 0, passesGroup_ = 0, passesSpent_ = 0;
+  std::unique_ptr<PassForecast> forecast_;  // with MultipleMatches
   double rowsTotal_ = 0;
   std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
   std::vector<std::atomic<int32_t>> remainingRows_;

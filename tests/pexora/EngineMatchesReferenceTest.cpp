@@ -8,6 +8,7 @@
 #include <random>
 
 #include "EngineRun.h"
+#include "ProgressChecks.h"
 #include "TestPictures.h"
 
 namespace pexora::test {
@@ -240,13 +241,7 @@ TEST(EngineProgress, WholePercentsRisingToExactly100) {
     p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
     p.DifferenceTolerance = 5;
     RunEngine(searched, target, p, threads, &progress);
-    ASSERT_GE(progress.size(), 2u);
-    EXPECT_EQ(progress.front(), 0.0);
-    EXPECT_EQ(progress.back(), 100.0);
-    for (size_t i = 1; i < progress.size(); ++i) {
-      EXPECT_LT(progress[i - 1], progress[i]);
-      EXPECT_EQ(progress[i], std::floor(progress[i]));
-    }
+    ExpectWholePercentsRisingTo100(progress);
   }
 }
 

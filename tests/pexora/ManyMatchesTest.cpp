@@ -5,6 +5,7 @@
 #include <random>
 
 #include "EngineRun.h"
+#include "ProgressChecks.h"
 #include "TestPictures.h"
 
 namespace pexora::test {
@@ -96,6 +97,57 @@ TEST(ManyMatches, MorePositionsThanTheMemoryHoldsAreMergedInPassesAsTheReference
   }
   // More kept matches than positions fit: those searches took several passes.
   EXPECT_GE(passes, 5);
+}
+
+TEST(ManyMatches, MergesOfManyCandidatesSortedInPartsOnEveryThreadAgreeWithTheReference) {
+  // Over 12,000 matching positions, all of one percentage (wide open) or of
+  // many: the merge sorts them in parts on every thread, where a few are
+  // sorted on the calling thread.
+  const Image searched = NaturalPicture(130, 100, 11);
+  const Image target = Crop(searched, 50, 40, 4, 4);
+  for (const uint8_t tolerance : {uint8_t{255}, uint8_t{40}}) {
+    SCOPED_TRACE(testing::Message() << "tolerance " << int(tolerance));
+    TPXProcessParameters p{};
+    p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+    p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = tolerance;
+    p.DifferenceTolerance = 1000;
+    p.MultipleMatches = 1;
+    const reference::Outcome expected = reference::Search(searched, target, p);
+    ASSERT_GT(expected.matches.size(), 100u);
+    for (unsigned threads : {1u, 2u}) EXPECT_EQ(RunEngine(searched, target, p, threads).matches, expected.matches);
+  }
+}
+
+TEST(ManyMatches, MergingInPassesReportsProgressUpToTheEnd) {
+  // A wide-open stretched search with room for 50 positions: hundreds of
+  // kept matches, so many passes. On one thread every unit reports, and the
+  // last pass, once scanned, leaves nothing to forecast: the bar reaches 99
+  // before the 100 of the end, whole percents rising all the way.
+  const Image searched = NaturalPicture(60, 40, 3);
+  const Image target = Crop(searched, 5, 5, 6, 6);
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 255;
+  p.DifferenceTolerance = 1000;
+  p.MultipleMatches = 1;
+  p.StretchCompare = 1;
+  p.MinimalStretchSize = {3, 3};
+  p.MaximalStretchSize = {8, 8};
+  p.StretchResampler = PX_RESAMPLER_BILINEAR;
+  const reference::Outcome expected = reference::Search(searched, target, p);
+  ASSERT_GT(expected.matches.size(), 100u);
+  for (unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    std::vector<double> progress;
+    const reference::Outcome actual =
+        RunEngine(searched, target, p, threads, &progress, nullptr, 50 * int64_t{2 * sizeof(Match)});
+    ASSERT_EQ(actual.matches, expected.matches);
+    ExpectWholePercentsRisingTo100(progress);
+    if (HasFatalFailure()) return;
+    if (threads == 1) {
+      EXPECT_EQ(progress[progress.size() - 2], 99.0);
+    }
+  }
 }
 
 }  // namespace
