@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "PictureCodec.h"
+#include "PictureFile.h"
 #include "TestPictures.h"
 
 namespace {

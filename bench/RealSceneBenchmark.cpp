@@ -29,7 +29,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "CompareRun.h"
-#include "PictureCodec.h"
+#include "PictureFile.h"
 #include "RealScenes.h"
 #include "TestPictures.h"
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "PictureCodec.h"
+#include "PictureFile.h"
 #include "TestPictures.h"
 
 namespace pexora::bench {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "PictureCodec.h"
+#include "PictureFile.h"
 #include "ReferenceSearch.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"

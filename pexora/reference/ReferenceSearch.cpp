@@ -7,7 +7,7 @@
 #include "CompareSettings.h"
 #include "HslColor.h"
 #include "MatchPercentage.h"
-#include "PictureCodec.h"
+#include "Resample.h"
 
 namespace pexora::reference {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "PictureCodec.h"
+#include "Resample.h"
 #include "StatusError.h"
 
 namespace pexora {

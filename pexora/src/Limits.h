@@ -1,6 +1,7 @@
 // Size limits that keep hostile inputs from exhausting memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace pexora {

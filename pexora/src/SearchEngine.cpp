@@ -20,6 +20,7 @@
 #include "PositionScan.h"
 #include "ProgressModel.h"
 #include "ProgressReporter.h"
+#include "Resample.h"
 #include "ScalarScan.h"
 #include "SharedLoop.h"
 #include "SizedTemplates.h"

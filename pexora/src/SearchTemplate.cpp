@@ -131,4 +131,9 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
   return t;
 }
 
+int64_t TemplateBytes(int64_t pixels) { return pixels * static_cast<int64_t>(sizeof(TemplatePixel)); }
+
+// The pixels are sorted into a second list as large, by a key of a byte each.
+int64_t TemplateBuildingBytes(int64_t pixels) { return TemplateBytes(pixels) + pixels; }
+
 }  // namespace pexora

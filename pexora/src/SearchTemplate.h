@@ -54,4 +54,9 @@ struct SearchTemplate {
 SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
                                   int32_t searchedWidth);
 
+// The memory of a SearchTemplate of `pixels` pixels, and what its making
+// takes besides (the sorted copy of its pixels and their sort keys).
+int64_t TemplateBytes(int64_t pixels);
+int64_t TemplateBuildingBytes(int64_t pixels);
+
 }  // namespace pexora

@@ -1,6 +1,6 @@
 #include "SizedTemplates.h"
 
-#include "PictureCodec.h"
+#include "Resample.h"
 #include "StatusError.h"
 #include "StretchSizes.h"
 

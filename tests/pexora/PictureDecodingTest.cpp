@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "PictureCodec.h"
+#include "PictureFile.h"
 #include "StatusError.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"

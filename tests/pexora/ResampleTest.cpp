@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "PictureCodec.h"
+#include "Resample.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"
 

@@ -4,6 +4,7 @@
 
 #include "AllocationMeter.h"
 #include "Limits.h"
+#include "Resample.h"
 #include "SearchEngine.h"
 #include "StatusError.h"
 #include "TestPictures.h"

@@ -1,4 +1,5 @@
-// Decoding picture files and resampling pictures, with FreeImage.
+// Decoding picture files: the format told by the contents, each format by
+// its own decoder.
 #pragma once
 
 #include <cstddef>
@@ -19,13 +20,5 @@ Image DecodePictureFile(const std::string& path);
 // contents alone: PNG, JPEG, BMP, GIF or TIFF; anything else is
 // PX_ERROR_LOADING.
 Image DecodePictureBytes(const uint8_t* data, size_t size);
-
-// The picture resampled to width x height with one of the PX_RESAMPLER_...
-// filters (the caller has checked the filter and the size); with alpha, the
-// colours are weighted by it, so that transparent pixels lend them nothing.
-Image Resample(const Image& picture, int32_t width, int32_t height, int32_t resampler);
-
-// True for the six PX_RESAMPLER_... values.
-bool IsKnownResampler(int32_t resampler);
 
 }  // namespace pexora
