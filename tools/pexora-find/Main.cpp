@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "FindSettings.h"
-#include "SearchRun.h"
+#include "FindCommand.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     return kExitError;
   }
   try {
-    return RunSearch(settings, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    return RunFind(settings, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
   } catch (const std::exception& error) {
     std::cerr << "pexora-find: " << error.what() << '\n';
     return kExitError;

@@ -12,6 +12,6 @@ inline constexpr int kExitNothingFound = 1;
 inline constexpr int kExitError = 2;
 
 // Prints the matches to `out` and any error to `err`; returns the exit code.
-int RunSearch(const FindSettings& settings, std::ostream& out, std::ostream& err, bool progressBar);
+int RunFind(const FindSettings& settings, std::ostream& out, std::ostream& err, bool progressBar);
 
 }  // namespace pexora::find

@@ -1,4 +1,4 @@
-#include "SearchRun.h"
+#include "FindCommand.h"
 
 #include <optional>
 #include <string>
@@ -55,7 +55,7 @@ struct OwnedResult {
 
 }  // namespace
 
-int RunSearch(const FindSettings& settings, std::ostream& out, std::ostream& err, bool progressBar) {
+int RunFind(const FindSettings& settings, std::ostream& out, std::ostream& err, bool progressBar) {
   LoadedPicture searchIn(settings.searchIn, settings.CreateParameters(settings.resampleIn));
   if (searchIn.error()) {
     err << "pexora-find: cannot load SEARCH_IN '" << settings.searchIn << "': " << *searchIn.error() << '\n';
