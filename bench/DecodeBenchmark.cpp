@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "PictureFile.h"
+#include "decode/PictureFile.h"
 #include "TestPictures.h"
 
 namespace {

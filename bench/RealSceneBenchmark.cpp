@@ -29,7 +29,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "CompareRun.h"
-#include "PictureFile.h"
+#include "decode/PictureFile.h"
 #include "RealScenes.h"
 #include "TestPictures.h"
 

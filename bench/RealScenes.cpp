@@ -4,7 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "PictureFile.h"
+#include "decode/PictureFile.h"
 #include "TestPictures.h"
 
 namespace pexora::bench {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "PictureFile.h"
+#include "decode/PictureFile.h"
 #include "ReferenceSearch.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "CompareSettings.h"
-#include "HslColor.h"
-#include "MatchPercentage.h"
-#include "Resample.h"
+#include "scan/CompareSettings.h"
+#include "image/HslColor.h"
+#include "scan/MatchPercentage.h"
+#include "image/Resample.h"
 
 namespace pexora::reference {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "Image.h"
-#include "Match.h"
+#include "core/Image.h"
+#include "core/Match.h"
 #include "pexora/pexora.h"
 
 namespace pexora::reference {

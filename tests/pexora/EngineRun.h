@@ -3,12 +3,12 @@
 
 #include <vector>
 
-#include "CompareSettings.h"
-#include "Match.h"
+#include "scan/CompareSettings.h"
+#include "core/Match.h"
 #include "ReferenceSearch.h"
-#include "SearchEngine.h"
-#include "SearchOptions.h"
-#include "StatusError.h"
+#include "engine/SearchEngine.h"
+#include "api/SearchOptions.h"
+#include "core/StatusError.h"
 
 namespace pexora::test {
 

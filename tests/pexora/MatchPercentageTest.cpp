@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "MatchPercentage.h"
+#include "scan/MatchPercentage.h"
 
 namespace pexora::test {
 namespace {

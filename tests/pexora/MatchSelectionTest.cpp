@@ -3,9 +3,9 @@
 
 #include <random>
 
-#include "BestCandidates.h"
-#include "CoveredArea.h"
-#include "MatchSelection.h"
+#include "merge/BestCandidates.h"
+#include "merge/CoveredArea.h"
+#include "merge/MatchSelection.h"
 
 namespace pexora {
 namespace {

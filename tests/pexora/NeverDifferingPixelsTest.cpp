@@ -6,7 +6,7 @@
 #include <random>
 
 #include "EngineRun.h"
-#include "SearchTemplate.h"
+#include "scan/SearchTemplate.h"
 #include "TestPictures.h"
 
 namespace pexora::test {

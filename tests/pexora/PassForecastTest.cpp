@@ -2,7 +2,7 @@
 // after each pass, and how a running pass corrects the first guesses.
 #include <gtest/gtest.h>
 
-#include "PassForecast.h"
+#include "merge/PassForecast.h"
 
 namespace pexora {
 namespace {

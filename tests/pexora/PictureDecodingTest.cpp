@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "PictureFile.h"
-#include "StatusError.h"
+#include "decode/PictureFile.h"
+#include "core/StatusError.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineRun.h"
-#include "HslColor.h"
+#include "image/HslColor.h"
 
 namespace pexora::test {
 namespace {

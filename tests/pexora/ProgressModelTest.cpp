@@ -2,7 +2,7 @@
 // groups not begun are predicted by what their own kind of work took.
 #include <gtest/gtest.h>
 
-#include "ProgressModel.h"
+#include "engine/ProgressModel.h"
 
 namespace pexora {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "Resample.h"
+#include "image/Resample.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"
 

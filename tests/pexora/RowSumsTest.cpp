@@ -7,10 +7,10 @@
 
 #include <random>
 
-#include "RowSums.h"
-#include "ScalarScan.h"
-#include "SearchOptions.h"
-#include "SumBounds.h"
+#include "merge/RowSums.h"
+#include "scan/ScalarScan.h"
+#include "api/SearchOptions.h"
+#include "merge/SumBounds.h"
 #include "TestPictures.h"
 
 namespace pexora::test {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "SharedLoop.h"
+#include "core/SharedLoop.h"
 
 namespace pexora {
 namespace {

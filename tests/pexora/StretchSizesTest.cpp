@@ -1,7 +1,7 @@
 // The sizes a search-for picture is stretched to.
 #include <gtest/gtest.h>
 
-#include "StretchSizes.h"
+#include "scan/StretchSizes.h"
 
 namespace pexora {
 namespace {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "Image.h"
+#include "core/Image.h"
 
 namespace pexora::test {
 

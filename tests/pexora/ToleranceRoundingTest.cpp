@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "CompareSettings.h"
+#include "scan/CompareSettings.h"
 #include "EngineRun.h"
 
 namespace pexora::test {

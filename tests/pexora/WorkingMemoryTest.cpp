@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "AllocationMeter.h"
-#include "Limits.h"
-#include "Resample.h"
-#include "SearchEngine.h"
-#include "StatusError.h"
+#include "core/Limits.h"
+#include "image/Resample.h"
+#include "engine/SearchEngine.h"
+#include "core/StatusError.h"
 #include "TestPictures.h"
-#include "WorkingMemory.h"
+#include "core/WorkingMemory.h"
 
 namespace pexora::test {
 namespace {

@@ -1,0 +1,34 @@
+#include "image/ChannelPlanes.h"
+
+#include "image/HslColor.h"
+
+namespace pexora {
+
+ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model) {
+  ChannelPlanes planes;
+  planes.width = picture.width;
+  planes.height = picture.height;
+  const size_t count = picture.pixels.size();
+  for (auto& plane : planes.channel) plane.assign(count + kPlanePadding, 0);
+  if (model == ColorModel::kArgb) {
+    for (auto& plane : planes.narrow) plane.assign(count + kPlanePadding, 0);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t argb = picture.pixels[i];
+    planes.channel[0][i] = static_cast<uint16_t>(AlphaOf(argb));
+    if (model == ColorModel::kArgb) {
+      planes.channel[1][i] = static_cast<uint16_t>(RedOf(argb));
+      planes.channel[2][i] = static_cast<uint16_t>(GreenOf(argb));
+      planes.channel[3][i] = static_cast<uint16_t>(BlueOf(argb));
+      for (int c = 0; c < 4; ++c) planes.narrow[c][i] = static_cast<uint8_t>(planes.channel[c][i]);
+    } else {
+      const Hsl16 hsl = ToHsl16(argb);
+      planes.channel[1][i] = hsl.hue;
+      planes.channel[2][i] = hsl.chroma;
+      planes.channel[3][i] = hsl.lightness;
+    }
+  }
+  return planes;
+}
+
+}  // namespace pexora

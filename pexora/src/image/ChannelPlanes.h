@@ -1,0 +1,36 @@
+// A picture split into four 16-bit channel planes, the form the search reads.
+//
+// In the ARGB model the planes hold A, R, G, B (0..255). In the AHSL model they
+// hold A (0..255) and the fixed-point hue, chroma and lightness of
+// HslColor.h. Every plane has kPlanePadding spare elements at its end, so that
+// a vector load that starts inside the picture stays inside the allocation.
+// The ARGB model also keeps its planes in 8 bits (narrow).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/Image.h"
+
+namespace pexora {
+
+enum class ColorModel { kArgb, kAhsl };
+
+inline constexpr size_t kPlanePadding = 128;
+
+struct ChannelPlanes {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::array<std::vector<uint16_t>, 4> channel;
+  // ARGB only: the same four planes in 8 bits, for twice as many lanes.
+  std::array<std::vector<uint8_t>, 4> narrow;
+
+  size_t Index(int32_t x, int32_t y) const {
+    return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+  }
+};
+
+ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model);
+
+}  // namespace pexora

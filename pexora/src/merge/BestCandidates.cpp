@@ -1,0 +1,47 @@
+#include "merge/BestCandidates.h"
+
+#include <algorithm>
+
+#include "merge/MatchSelection.h"
+
+namespace pexora {
+
+BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {
+  // Reserved at once: growing by doubling would hold two copies at a time.
+  // Pages are touched only as candidates come.
+  held_.reserve(capacity_ + capacity_ / 2 + 1);
+}
+
+std::optional<Match> BestCandidates::Threshold() const {
+  std::lock_guard lock(mutex_);
+  return threshold_;
+}
+
+void BestCandidates::Select() {
+  std::nth_element(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(capacity_ - 1), held_.end(),
+                   IsBetterMatch);
+  held_.resize(capacity_);
+  threshold_ = held_.back();
+}
+
+void BestCandidates::Offer(const std::vector<Match>& candidates) {
+  if (candidates.empty()) return;
+  std::lock_guard lock(mutex_);
+  for (const Match& m : candidates) {
+    if (threshold_ && !IsBetterMatch(m, *threshold_)) continue;
+    held_.push_back(m);
+    if (held_.size() == capacity_ ? !threshold_ : held_.size() > capacity_ + capacity_ / 2) Select();
+  }
+}
+
+std::vector<Match> BestCandidates::Take() {
+  std::lock_guard lock(mutex_);
+  std::vector<Match> all;
+  all.swap(held_);
+  threshold_.reset();
+  std::sort(all.begin(), all.end(), IsBetterMatch);
+  if (all.size() > capacity_) all.resize(capacity_);
+  return all;
+}
+
+}  // namespace pexora

@@ -1,0 +1,43 @@
+// The best few matching positions seen, by the ranking of IsBetterMatch, in
+// a set of bounded size that threads fill together. Offered candidates are
+// appended, and the best `capacity` are selected again only once half as many
+// more have come: a selection costs a few comparisons per candidate, where
+// a heap took two dozen under the lock that the threads share.
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "core/Match.h"
+
+namespace pexora {
+
+class BestCandidates {
+ public:
+  explicit BestCandidates(size_t capacity);
+
+  // Once the set is full, the worst of the best `capacity` held at the last
+  // selection: a candidate that is not better cannot enter. Nothing while
+  // there is room.
+  std::optional<Match> Threshold() const;
+
+  // Offers candidates with exact sums; the worst ones drop out past capacity.
+  void Offer(const std::vector<Match>& candidates);
+
+  // Everything held, best first; the set is left empty.
+  std::vector<Match> Take();
+
+  size_t Capacity() const { return capacity_; }
+
+ private:
+  void Select();
+
+  const size_t capacity_;
+  mutable std::mutex mutex_;
+  std::vector<Match> held_;  // the best selected, then those offered since
+  std::optional<Match> threshold_;
+};
+
+}  // namespace pexora

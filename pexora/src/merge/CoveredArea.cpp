@@ -1,0 +1,59 @@
+#include "merge/CoveredArea.h"
+
+namespace pexora {
+
+CoveredArea::CoveredArea(const TPXRect& area)
+    : area_(area), wordsPerRow_((static_cast<size_t>(area.Width) + 63) / 64),
+      bits_(wordsPerRow_ * static_cast<size_t>(area.Height)) {}
+
+namespace {
+
+// Calls body(word, mask) for the words of a row that hold columns first ..
+// last (counted from the area's left edge), with the bits of those columns
+// set in mask, until body returns true; true when it did.
+template <typename Body>
+bool ForSpanWords(size_t first, size_t last, const Body& body) {
+  for (size_t word = first / 64; word <= last / 64; ++word) {
+    const size_t from = word == first / 64 ? first % 64 : 0, to = word == last / 64 ? last % 64 : 63;
+    if (body(word, (~uint64_t{0} >> (63 - to)) & (~uint64_t{0} << from))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+template <typename Body>
+bool CoveredArea::ForWords(const Match& m, const Body& body) const {
+  const size_t first = static_cast<size_t>(m.x - area_.X), last = first + static_cast<size_t>(m.width) - 1;
+  for (int32_t y = m.y; y < m.y + m.height; ++y) {
+    const size_t row = static_cast<size_t>(y - area_.Y) * wordsPerRow_;
+    if (ForSpanWords(first, last, [&](size_t word, uint64_t mask) { return body(row + word, mask); })) return true;
+  }
+  return false;
+}
+
+bool CoveredArea::AnyCovered(const Match& m) const {
+  return ForWords(m, [&](size_t word, uint64_t mask) { return (bits_[word] & mask) != 0; });
+}
+
+void CoveredArea::Cover(const Match& m) {
+  ForWords(m, [&](size_t word, uint64_t mask) {
+    bits_[word] |= mask;
+    return false;
+  });
+}
+
+void CoveredArea::CoveredColumns(int32_t y, int32_t height, std::vector<uint64_t>& columns) const {
+  columns.assign(wordsPerRow_, 0);
+  for (int32_t row = y; row < y + height; ++row) {
+    const uint64_t* bits = bits_.data() + static_cast<size_t>(row - area_.Y) * wordsPerRow_;
+    for (size_t word = 0; word < wordsPerRow_; ++word) columns[word] |= bits[word];
+  }
+}
+
+bool CoveredArea::AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, int32_t width) const {
+  const size_t first = static_cast<size_t>(x - area_.X), last = first + static_cast<size_t>(width) - 1;
+  return ForSpanWords(first, last, [&](size_t word, uint64_t mask) { return (columns[word] & mask) != 0; });
+}
+
+}  // namespace pexora

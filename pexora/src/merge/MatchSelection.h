@@ -1,0 +1,62 @@
+// Merging overlapping matches and ranking what is left.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "core/Match.h"
+
+namespace pexora {
+
+// True when a is the better match: higher match percentage, then smaller sum
+// of channel differences, then larger area, then top-most, then left-most,
+// then wider.
+bool IsBetterMatch(const Match& a, const Match& b);
+
+// The match percentages of a and b compared exactly: below 0 when a's is the
+// lower, 0 when they are equal, above 0 when a's is the higher.
+int CompareFraction(const Match& a, const Match& b);
+
+bool Overlap(const Match& a, const Match& b);
+
+// What is known of candidates' sums of differences before they are
+// computed: lower bounds at levels 0, 1, ..., each at least the last, and at
+// level Levels(m) the exact sum.
+class SumSource {
+ public:
+  virtual ~SumSource() = default;
+  virtual int Levels(const Match& m) = 0;
+  virtual uint64_t SumAt(const Match& m, int level) = 0;
+};
+
+// Runs body(0) .. body(count - 1), perhaps on several threads, and onCaller
+// on the calling thread now and then.
+using ParallelFor = std::function<void(size_t count, const std::function<void(size_t)>& body,
+                                       const std::function<void()>& onCaller)>;
+
+// Merges like SelectMatches(candidates, true) with every sum known, but
+// computes sums only as far as they decide: candidates are taken one match
+// percentage at a time, best first; among those of one percentage the one
+// of least bound is refined, level by level, until its exact sum is still
+// the least, and is then kept. A candidate that a kept match overlaps is
+// dropped whatever its sum. The kept matches come best first, each with its
+// exact sum. `progress` hears on the calling thread, now and then, how far
+// the merge is: how many candidates have their first bound, and how many are
+// decided (half those taken in the order of bounds and half those kept or
+// dropped, since deciding speeds up as kept matches cover more). Bounds
+// and sums are computed through `parallel` (in sequence without it): `sums`
+// must allow calls from several threads at once.
+struct MergeProgress {
+  size_t bounded = 0;
+  size_t decided = 0;
+};
+std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
+                                 const std::function<void(const MergeProgress&)>& progress = nullptr,
+                                 const ParallelFor& parallel = nullptr);
+
+// Among matches whose rectangles intersect, keeps the best (repeatedly: the
+// best of all is kept, everything that intersects it is dropped, and so on).
+// The kept matches come best first; with multiple false only the best one.
+std::vector<Match> SelectMatches(std::vector<Match> candidates, bool multiple);
+
+}  // namespace pexora

@@ -1,0 +1,27 @@
+#include "merge/PlaneSums.h"
+
+namespace pexora {
+
+PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel) : width_(planes.width) {
+  const size_t stride = static_cast<size_t>(planes.width) + 1;
+  for (int c = firstChannel; c < 4; ++c) {
+    if (model == ColorModel::kAhsl && c == 1) continue;
+    std::vector<uint32_t>& s = sums_[static_cast<size_t>(c)];
+    s.assign(stride * (static_cast<size_t>(planes.height) + 1), 0);
+    const uint16_t* values = planes.channel[static_cast<size_t>(c)].data();
+    for (int32_t y = 0; y < planes.height; ++y) {
+      uint32_t row = 0;
+      const size_t above = static_cast<size_t>(y) * stride, here = above + stride;
+      for (int32_t x = 0; x < planes.width; ++x) {
+        row += values[planes.Index(x, y)];
+        s[here + static_cast<size_t>(x) + 1] = s[above + static_cast<size_t>(x) + 1] + row;
+      }
+    }
+  }
+}
+
+int64_t PlaneSums::Bytes(int64_t width, int64_t height, int channels) {
+  return int64_t{sizeof(uint32_t)} * (width + 1) * (height + 1) * channels;
+}
+
+}  // namespace pexora

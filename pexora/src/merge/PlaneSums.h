@@ -1,0 +1,39 @@
+// Box sums of the searched picture's channel planes, from integral images:
+// the sum of a channel over any rectangle in four look-ups.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "image/ChannelPlanes.h"
+
+namespace pexora {
+
+class PlaneSums {
+ public:
+  // Integral images of the channels that sums of differences read from: all
+  // but the compared-by-weight AHSL hue, and not alpha when it is masked.
+  PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel);
+
+  // The memory the integral images of a width x height picture take.
+  static int64_t Bytes(int64_t width, int64_t height, int channels);
+
+  // The sum of channel c over the rectangle at (x, y), exact when it stays
+  // below 2^32 (kept modulo 2^32: a box of 65536 pixels of 16 bits at most).
+  uint32_t Box(int c, int32_t x, int32_t y, int32_t width, int32_t height) const {
+    const std::vector<uint32_t>& s = sums_[static_cast<size_t>(c)];
+    const size_t stride = static_cast<size_t>(width_) + 1;
+    const size_t top = static_cast<size_t>(y) * stride, bottom = static_cast<size_t>(y + height) * stride;
+    const size_t left = static_cast<size_t>(x), right = static_cast<size_t>(x + width);
+    return s[bottom + right] - s[bottom + left] - s[top + right] + s[top + left];
+  }
+
+  bool Has(int c) const { return !sums_[static_cast<size_t>(c)].empty(); }
+
+ private:
+  int32_t width_ = 0;
+  std::array<std::vector<uint32_t>, 4> sums_;
+};
+
+}  // namespace pexora

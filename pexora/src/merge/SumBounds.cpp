@@ -1,0 +1,70 @@
+#include "merge/SumBounds.h"
+
+#include <algorithm>
+
+namespace pexora {
+
+SumBounds::SumBounds(const SearchTemplate& t) {
+  for (int c = t.firstChannel; c < 4; ++c) {
+    if (!(t.model == ColorModel::kAhsl && c == 1)) channels_.push_back(c);
+  }
+  // The pixels that take part (not those an alpha mask leaves out), by place.
+  const size_t width = static_cast<size_t>(t.width);
+  std::vector<const TemplatePixel*> at(width * static_cast<size_t>(t.height), nullptr);
+  for (const TemplatePixel& p : t.pixels) at[static_cast<size_t>(p.y) * width + static_cast<size_t>(p.x)] = &p;
+  const int32_t longest = std::max(t.width, t.height);
+  // A block whose pixels all take part, with its sums; false for one that
+  // holds a pixel an alpha mask leaves out.
+  const auto whole = [&](int32_t bx, int32_t by, int32_t side, Block& b) {
+    b = {bx, by, std::min(side, t.width - bx), std::min(side, t.height - by), {}, {}};
+    for (int32_t y = b.y; y < b.y + b.height; ++y) {
+      for (int32_t x = b.x; x < b.x + b.width; ++x) {
+        const TemplatePixel* p = at[static_cast<size_t>(y) * width + static_cast<size_t>(x)];
+        if (p == nullptr) return false;
+        for (const int c : channels_) {
+          b.low[static_cast<size_t>(c)] += p->exactLow[static_cast<size_t>(c)];
+          b.high[static_cast<size_t>(c)] += p->exactHigh[static_cast<size_t>(c)];
+        }
+      }
+    }
+    return true;
+  };
+  // Blocks of 4 a side as a level of their own took longer than the exact
+  // sum; they stand in for blocks of 16 that are not whole, as those of 16
+  // do for blocks of 256. A box of 256 x 256 of 16-bit values still sums
+  // below 2^32.
+  for (const int32_t side : {256, 16}) {
+    if (side != 256 && side >= longest) continue;
+    const int32_t part = side == 256 ? 16 : 4;
+    std::vector<Block> blocks;
+    Block b{};
+    for (int32_t by = 0; by < t.height; by += side) {
+      for (int32_t bx = 0; bx < t.width; bx += side) {
+        if (whole(bx, by, side, b)) {
+          blocks.push_back(b);
+          continue;
+        }
+        for (int32_t y = by; y < std::min(t.height, by + side); y += part) {
+          for (int32_t x = bx; x < std::min(t.width, bx + side); x += part) {
+            if (whole(x, y, part, b)) blocks.push_back(b);
+          }
+        }
+      }
+    }
+    levels_.push_back(std::move(blocks));
+  }
+}
+
+uint64_t SumBounds::Bound(const PlaneSums& sums, int level, int32_t x, int32_t y) const {
+  uint64_t bound = 0;
+  for (const Block& b : levels_[static_cast<size_t>(level)]) {
+    for (const int c : channels_) {
+      const uint64_t value = sums.Box(c, x + b.x, y + b.y, b.width, b.height);
+      const uint64_t low = b.low[static_cast<size_t>(c)], high = b.high[static_cast<size_t>(c)];
+      bound += value < low ? low - value : value > high ? value - high : 0;
+    }
+  }
+  return bound;
+}
+
+}  // namespace pexora

@@ -1,0 +1,42 @@
+// Lower bounds of a size's sum of differences (SumOfDifferences) at a
+// position, from box sums of the searched planes. For any set of search-for
+// pixels, the distances of the searched values outside their ranges add up,
+// per channel, to at least how far the set's sum of values lies outside the
+// sum of its ranges. Levels split the search-for picture into blocks of
+// 256 and 16 pixels a side (where an alpha mask leaves pixels out, into the
+// whole blocks of 16 and 4 inside them): each level is tighter and costs
+// more; the level after the last is the exact sum.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "merge/PlaneSums.h"
+#include "scan/SearchTemplate.h"
+
+namespace pexora {
+
+class SumBounds {
+ public:
+  explicit SumBounds(const SearchTemplate& t);
+
+  // Levels of bounds; Levels() itself names the exact sum.
+  int Levels() const { return static_cast<int>(levels_.size()); }
+
+  // The bound of the given level at position (x, y); sums holds the box sums
+  // of the planes the template is compared with.
+  uint64_t Bound(const PlaneSums& sums, int level, int32_t x, int32_t y) const;
+
+ private:
+  // A block of the search-for picture whose pixels all take part, with the
+  // sums of what tolerance 0 accepts per channel.
+  struct Block {
+    int32_t x, y, width, height;
+    std::array<uint64_t, 4> low, high;
+  };
+  std::vector<int> channels_;
+  std::vector<std::vector<Block>> levels_;
+};
+
+}  // namespace pexora

@@ -1,0 +1,147 @@
+// Scans a row of candidate positions one vector of positions at a time: the
+// lanes hold neighbouring positions, so one search-for pixel is compared with
+// as many searched pixels as a vector holds, with one broadcast of its values.
+// The search-for pixels come in their rejecting order, and a vector of
+// positions stops as soon as every lane's count has passed the limit.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "scan/PositionScan.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+#include <algorithm>
+
+#include "image/HslColor.h"
+#include "scan/PositionScan.h"
+#include "scan/ScalarScan.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace pexora {
+namespace HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Pixels tested between two checks for a vector whose lanes all failed.
+constexpr size_t kCheckInterval = 8;
+
+// Lanes where value lies outside low..high are non-zero.
+template <class D, class V>
+HWY_INLINE V OutsideOf(D d, V value, uint16_t low, uint16_t high) {
+  using T = hn::TFromD<D>;
+  return hn::Or(hn::SaturatedSub(hn::Set(d, static_cast<T>(low)), value),
+                hn::SaturatedSub(value, hn::Set(d, static_cast<T>(high))));
+}
+
+// The channel planes in the lane type of the descriptor: the 8-bit copies of
+// the ARGB model, or the 16-bit planes of either model.
+HWY_INLINE const uint8_t* PlaneOf(const ChannelPlanes& in, int c, uint8_t) { return in.narrow[c].data(); }
+HWY_INLINE const uint16_t* PlaneOf(const ChannelPlanes& in, int c, uint16_t) { return in.channel[c].data(); }
+
+// One kernel for every lane type: 8-bit lanes (the ARGB model, where values
+// and accepted ranges fit in a byte and counts up to a limit of 254) and
+// 16-bit lanes (either model; the AHSL one adds the hue step).
+template <class D, bool kAhsl, int kFirstChannel>
+void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                 hn::TFromD<D> limit, int64_t* differences) {
+  using T = hn::TFromD<D>;
+  static_assert(!kAhsl || sizeof(T) == 2, "the hue needs 16-bit lanes");
+  const size_t lanes = hn::Lanes(d);
+  const T* const planes[4] = {PlaneOf(in, 0, T{}), PlaneOf(in, 1, T{}), PlaneOf(in, 2, T{}), PlaneOf(in, 3, T{})};
+  const TemplatePixel* const pixels = t.pixels.data();
+  const size_t pixelCount = t.tested;
+  const auto zero = hn::Zero(d);
+  const auto one = hn::Set(d, T{1});
+  const auto limitVector = hn::Set(d, limit);
+  HWY_ALIGN T counted[hn::MaxLanes(d)];
+
+  for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
+    const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
+    const size_t base = in.Index(x0 + bx, y);
+    // Lanes past the row's end start out failed, so they never hold a vector up.
+    auto counts = hn::IfThenElse(hn::FirstN(d, valid), zero, hn::Set(d, static_cast<T>(~T{0})));
+    size_t i = 0;
+    while (i < pixelCount) {
+      const size_t end = std::min(pixelCount, i + kCheckInterval);
+      for (; i < end; ++i) {
+        const TemplatePixel& p = pixels[i];
+        const size_t at = base + static_cast<size_t>(p.offset);
+        auto over = zero;
+        for (int c = kFirstChannel; c < 4; ++c) {
+          if (kAhsl && c == 1) continue;  // the hue comes with the chroma
+          const auto value = hn::LoadU(d, planes[c] + at);
+          over = hn::Or(over, OutsideOf(d, value, p.low[c], p.high[c]));
+          if constexpr (kAhsl) {
+            // The hue distance weighted by the smaller chroma; nothing to test
+            // where it cannot pass the limit.
+            if (c == 2 && p.hueChroma != 0 && p.hueLimit < kMaxWeightedHueDistance) {
+              const auto hue = hn::LoadU(d, planes[1] + at);
+              const auto reference = hn::Set(d, p.hue);
+              auto distance = hn::Or(hn::SaturatedSub(hue, reference), hn::SaturatedSub(reference, hue));
+              distance = hn::Min(distance, hn::Sub(zero, distance));  // round the circle
+              const auto weighted = hn::MulHigh(distance, hn::Min(value, hn::Set(d, p.hueChroma)));
+              over = hn::Or(over, hn::SaturatedSub(weighted, hn::Set(d, p.hueLimit)));
+            }
+          }
+        }
+        counts = hn::SaturatedAdd(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
+      }
+      if (hn::AllFalse(d, hn::Eq(hn::SaturatedSub(counts, limitVector), zero))) break;
+    }
+    hn::Store(counts, d, counted);
+    for (size_t k = 0; k < valid; ++k) differences[bx + static_cast<int32_t>(k)] = counted[k];
+  }
+}
+
+// The kernel for a template: the compared channels and the colour model are
+// template arguments, so that the inner loop carries no test of them.
+template <class D>
+void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+              hn::TFromD<D> limit, int64_t* differences) {
+  const bool ahsl = t.model == ColorModel::kAhsl;
+  if constexpr (sizeof(hn::TFromD<D>) == 2) {
+    if (ahsl && t.firstChannel == 0) return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences);
+    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences);
+  }
+  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences);
+  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences);
+}
+
+void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
+                          int32_t count, uint8_t limit, int64_t* differences) {
+  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences);
+}
+
+void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                    uint16_t limit, int64_t* differences) {
+  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace pexora
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace pexora {
+
+HWY_EXPORT(ScanRowVectors);
+HWY_EXPORT(ScanRowNarrowVectors);
+
+void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+             int64_t limit, int64_t* differences) {
+  // Without a pixel that can differ, no position differs anywhere.
+  if (t.tested == 0) {
+    std::fill(differences, differences + count, int64_t{0});
+    return;
+  }
+  // The vector counters saturate at 255 or 65535, so they decide only limits
+  // below that.
+  if (t.model == ColorModel::kArgb && limit < 0xFF) {
+    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences);
+  } else if (limit < 0xFFFF) {
+    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences);
+  } else {
+    ScanRowScalar(in, t, y, x0, count, limit, differences);
+  }
+}
+
+}  // namespace pexora
+#endif
