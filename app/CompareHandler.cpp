@@ -18,7 +18,6 @@
 #include <cmath>
 #include <cstring>
 
-
 namespace Unit1 {
 
 void PX_CALL StatusCallback(double Progress, std::int32_t, void*) {

@@ -29,8 +29,8 @@ const QString kFontFamily = QStringLiteral("Tahoma");
 
 QFont WindowFont(bool bold) {
   if (!QFontDatabase::hasFamily(kFontFamily))
-    QFont::insertSubstitutions(kFontFamily, {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                                             QStringLiteral("Sans Serif")});
+    QFont::insertSubstitutions(
+        kFontFamily, {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
   QFont font(kFontFamily);
   font.setPixelSize(11);
   font.setBold(bold);
@@ -91,7 +91,8 @@ const TForm1::TolerancePair TForm1::TolerancePairs[8] = {
     {&TForm1::Edit10, &TForm1::TrackBar8, true, &TForm1::Edit10Exit, &TForm1::TrackBar8Change},
 };
 
-TForm1::TForm1(const TVariant& variant) : QWidget(nullptr, Qt::Window), Variant(variant), anchors_(new AnchorKeeper(this)) {
+TForm1::TForm1(const TVariant& variant)
+    : QWidget(nullptr, Qt::Window), Variant(variant), anchors_(new AnchorKeeper(this)) {
   Form1 = this;
   setWindowTitle(Variant.Caption);
   setFont(WindowFont(true));
@@ -208,10 +209,10 @@ void TForm1::SetTabOrder() {
   // Labels, panels, pictures and the progress bar take no focus.
   for (QWidget* w : std::initializer_list<QWidget*>{Panel1, Panel2, Image1, Image2, ProgressBar1, GroupBox1, GroupBox2})
     w->setFocusPolicy(Qt::NoFocus);
-  std::vector<QWidget*> order{Edit1,     Button2,   Edit2,     Button3,   Memo1,     Button4,   Button5,
-                              Button6,   RadioButton1, RadioButton2, Edit3, TrackBar1, TrackBar2, Edit4,
-                              TrackBar3, Edit5,     TrackBar4, Edit6,     Edit7,     Edit8,     Edit9,
-                              TrackBar5, TrackBar6, TrackBar7, TrackBar8, Edit10,    TrackBar9, CheckBox1};
+  std::vector<QWidget*> order{Edit1,     Button2,      Edit2,        Button3,   Memo1,     Button4,   Button5,
+                              Button6,   RadioButton1, RadioButton2, Edit3,     TrackBar1, TrackBar2, Edit4,
+                              TrackBar3, Edit5,        TrackBar4,    Edit6,     Edit7,     Edit8,     Edit9,
+                              TrackBar5, TrackBar6,    TrackBar7,    TrackBar8, Edit10,    TrackBar9, CheckBox1};
   if (ComboBox1) order.push_back(ComboBox1);
   order.push_back(Button1);
   for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
@@ -219,7 +220,8 @@ void TForm1::SetTabOrder() {
 
 void TForm1::ConnectHandlers() {
   auto click = [this](QPushButton* button, THandler handler) {
-    connect(button, &QPushButton::clicked, this, [this, button, handler] { ErrorBox::Guarded([&] { (this->*handler)(button); }); });
+    connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { ErrorBox::Guarded([&] { (this->*handler)(button); }); });
   };
   click(Button1, &TForm1::Button1Click);
   click(Button2, &TForm1::Button2Click);

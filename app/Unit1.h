@@ -35,8 +35,8 @@ class TForm1 : public QWidget {
   const TVariant& Variant;
 
   QGroupBox* GroupBox1;
-  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11,
-      *Label12, *Label13, *Label14;
+  QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11, *Label12,
+      *Label13, *Label14;
   QLabel* Label15 = nullptr;  // seekfiltered only
   TEdit* Edit1;
   QPushButton* Button2;
@@ -52,8 +52,7 @@ class TForm1 : public QWidget {
   QProgressBar* ProgressBar1;
   QRadioButton *RadioButton1, *RadioButton2;
   TEdit *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
-  TTrackBar *TrackBar1, *TrackBar2, *TrackBar3, *TrackBar4, *TrackBar5, *TrackBar6, *TrackBar7, *TrackBar8,
-      *TrackBar9;
+  TTrackBar *TrackBar1, *TrackBar2, *TrackBar3, *TrackBar4, *TrackBar5, *TrackBar6, *TrackBar7, *TrackBar8, *TrackBar9;
   QCheckBox* CheckBox1;
   QComboBox* ComboBox1 = nullptr;  // seekfiltered only
   QPushButton* Button1;

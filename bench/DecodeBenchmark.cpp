@@ -11,8 +11,8 @@
 #include <map>
 #include <string>
 
-#include "decode/PictureFile.h"
 #include "TestPictures.h"
+#include "decode/PictureFile.h"
 
 namespace {
 
@@ -27,10 +27,8 @@ struct Format {
 };
 
 const Format kFormats[] = {
-    {"png", FileFormat::kPng, FIF_PNG, 0},
-    {"jpeg", FileFormat::kJpeg, FIF_JPEG, JPEG_ACCURATE},
-    {"bmp", FileFormat::kBmp, FIF_BMP, 0},
-    {"tiff", FileFormat::kTiff, FIF_TIFF, 0},
+    {"png", FileFormat::kPng, FIF_PNG, 0}, {"jpeg", FileFormat::kJpeg, FIF_JPEG, JPEG_ACCURATE},
+    {"bmp", FileFormat::kBmp, FIF_BMP, 0}, {"tiff", FileFormat::kTiff, FIF_TIFF, 0},
     {"gif", FileFormat::kGif, FIF_GIF, 0},
 };
 

@@ -29,9 +29,9 @@
 #include <opencv2/imgproc.hpp>
 
 #include "CompareRun.h"
-#include "decode/PictureFile.h"
 #include "RealScenes.h"
 #include "TestPictures.h"
+#include "decode/PictureFile.h"
 
 namespace {
 
@@ -230,13 +230,25 @@ void SceneArguments(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(OpenCv)->ArgNames({"scene"})->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
-BENCHMARK(Library)->ArgNames({"scene", "D", "threads", "ahsl"})->Apply(SceneArguments)
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(0.5);
+BENCHMARK(Library)
+    ->ArgNames({"scene", "D", "threads", "ahsl"})
+    ->Apply(SceneArguments)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(0.5);
 // The worst cases run once each (--benchmark_repetitions repeats them).
-BENCHMARK(Samples)->ArgNames({"case"})->DenseRange(0, 23)->Unit(benchmark::kMillisecond)->UseManualTime()
+BENCHMARK(Samples)
+    ->ArgNames({"case"})
+    ->DenseRange(0, 23)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
     ->Iterations(1);
-BENCHMARK(Page)->ArgNames({"case", "threads"})->ArgsProduct({{0, 1, 2, 3, 4, 5}, {2}})
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(Page)
+    ->ArgNames({"case", "threads"})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "decode/PictureFile.h"
 #include "TestPictures.h"
+#include "decode/PictureFile.h"
 
 namespace pexora::bench {
 
@@ -18,7 +18,7 @@ struct Placed {
 
 // Photographs on the page, with white space between them.
 constexpr Placed kPage[] = {
-    {"astronaut.png", 40, 40},     {"coffee.png", 620, 60},   {"chelsea.png", 1300, 80},
+    {"astronaut.png", 40, 40},        {"coffee.png", 620, 60}, {"chelsea.png", 1300, 80},
     {"motorcycle_left.png", 40, 570}, {"coins.png", 860, 640}, {"camera.png", 1340, 520},
 };
 

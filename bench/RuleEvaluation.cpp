@@ -110,7 +110,7 @@ class Object {
   TPXObject record_{};
 };
 
-const int kLadder[] = {0,  1,  2,  3,  4,  5,  6,  8,  10,  12,  15,  18,  22,  26,
+const int kLadder[] = {0,  1,  2,  3,  4,  5,  6,  8,   10,  12,  15,  18,  22, 26,
                        30, 35, 40, 50, 60, 70, 80, 100, 120, 150, 180, 220, 255};
 
 enum class Outcome { kFound, kNotYet, kElsewhere };
@@ -137,8 +137,8 @@ Outcome Try(Library& library, const Object& in, const Object& of, const Case& c,
   bool atPlace = false, elsewhere = false;
   for (int32_t i = 0; i < result.MatchCount; ++i) {
     const TPXResultMatches& m = result.Matches[i];
-    const bool exact = m.Position.X == c.x && m.Position.Y == c.y && m.Dimensions.Width == c.width &&
-                       m.Dimensions.Height == c.height;
+    const bool exact =
+        m.Position.X == c.x && m.Position.Y == c.y && m.Dimensions.Width == c.width && m.Dimensions.Height == c.height;
     const bool apart = m.Position.X >= c.x + c.width || c.x >= m.Position.X + m.Dimensions.Width ||
                        m.Position.Y >= c.y + c.height || c.y >= m.Position.Y + m.Dimensions.Height;
     atPlace = atPlace || exact;
@@ -190,7 +190,8 @@ int main(int argc, char** argv) {
       libraries.push_back(std::make_unique<Library>(argument.substr(0, equals), argument.substr(equals + 1)));
       // The loader hands out a loaded library again for the same name.
       for (size_t k = 0; k + 1 < libraries.size(); ++k) {
-        if (libraries[k]->handle == libraries.back()->handle) throw std::runtime_error("the same library twice: " + argument);
+        if (libraries[k]->handle == libraries.back()->handle)
+          throw std::runtime_error("the same library twice: " + argument);
       }
     }
     std::cout << "| case | difference tolerance |";

@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "decode/PictureFile.h"
 #include "ReferenceSearch.h"
 #include "TestPictures.h"
+#include "decode/PictureFile.h"
 #include "pexora/pexora.h"
 
 namespace {
@@ -121,7 +121,8 @@ void Reference(benchmark::State& state) {
   for (auto _ : state) {
     const reference::Outcome outcome = reference::Search(scene.searched, scene.target, scene.parameters);
     CheckFound(state, scene, static_cast<int32_t>(outcome.matches.size()),
-               outcome.matches.empty() ? -1 : outcome.matches[0].x, outcome.matches.empty() ? -1 : outcome.matches[0].y);
+               outcome.matches.empty() ? -1 : outcome.matches[0].x,
+               outcome.matches.empty() ? -1 : outcome.matches[0].y);
   }
 }
 
@@ -168,14 +169,29 @@ void CreateFromPixels(benchmark::State& state) {
 }
 
 // Scene 0 = (a), 1 = (b), 2 = (c); second argument: all threads.
-BENCHMARK(Engine)->ArgNames({"scene", "all_threads"})->ArgsProduct({{0, 1, 2}, {0, 1}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(Reference)->ArgNames({"scene"})->Arg(0)->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(EngineWithOptions)->ArgNames({"option"})->Arg(0)->Arg(1)->Arg(2)
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(CreateFromPixels)->ArgNames({"side"})->Arg(1024)->Arg(8192)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(Engine)
+    ->ArgNames({"scene", "all_threads"})
+    ->ArgsProduct({{0, 1, 2}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+BENCHMARK(Reference)
+    ->ArgNames({"scene"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(EngineWithOptions)
+    ->ArgNames({"option"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+BENCHMARK(CreateFromPixels)->ArgNames({"side"})->Arg(1024)->Arg(8192)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -99,17 +99,13 @@ class DecodedImage {
 // lowest to their highest value.
 FIBITMAP* StandardBitmap(FIBITMAP* dib, FREE_IMAGE_TYPE type) {
   switch (type) {
-    case FIT_UINT16:
-      return FIL_FreeImage_ConvertTo8Bits ? FIL_FreeImage_ConvertTo8Bits(dib) : nullptr;
+    case FIT_UINT16: return FIL_FreeImage_ConvertTo8Bits ? FIL_FreeImage_ConvertTo8Bits(dib) : nullptr;
     case FIT_RGB16:
-    case FIT_RGBA16:
-      return FIL_FreeImage_ConvertTo24Bits ? FIL_FreeImage_ConvertTo24Bits(dib) : nullptr;
+    case FIT_RGBA16: return FIL_FreeImage_ConvertTo24Bits ? FIL_FreeImage_ConvertTo24Bits(dib) : nullptr;
     case FIT_FLOAT:
     case FIT_RGBF:
-    case FIT_RGBAF:
-      return FIL_FreeImage_ToneMapping ? FIL_FreeImage_ToneMapping(dib, FITMO_DRAGO03, 0, 0) : nullptr;
-    default:
-      return FIL_FreeImage_ConvertToStandardType ? FIL_FreeImage_ConvertToStandardType(dib, 1) : nullptr;
+    case FIT_RGBAF: return FIL_FreeImage_ToneMapping ? FIL_FreeImage_ToneMapping(dib, FITMO_DRAGO03, 0, 0) : nullptr;
+    default: return FIL_FreeImage_ConvertToStandardType ? FIL_FreeImage_ConvertToStandardType(dib, 1) : nullptr;
   }
 }
 
@@ -155,8 +151,10 @@ QImage DeviceBitmap(const BITMAPINFOHEADER& header, const BITMAPINFO& info, cons
     std::uint32_t given[3];
     std::memcpy(given, info.bmiColors, sizeof given);
     // FreeImage reads a 16-bit picture whose masks are all zero as 5-5-5.
-    if (given[0] | given[1] | given[2]) std::memcpy(masks, given, sizeof masks);
-    else if (bpp == 32) return {};
+    if (given[0] | given[1] | given[2])
+      std::memcpy(masks, given, sizeof masks);
+    else if (bpp == 32)
+      return {};
   } else if (bpp == 32) {
     masks[0] = 0x00FF0000;
     masks[1] = 0x0000FF00;
@@ -178,24 +176,16 @@ QImage DeviceBitmap(const BITMAPINFOHEADER& header, const BITMAPINFO& info, cons
     auto* out = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
     for (std::int64_t x = 0; x < width; ++x) {
       switch (bpp) {
-        case 1:
-          out[x] = paletteColour((row[x / 8] >> (7 - x % 8)) & 1u);
-          break;
-        case 4:
-          out[x] = paletteColour((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xFu);
-          break;
-        case 8:
-          out[x] = paletteColour(row[x]);
-          break;
+        case 1: out[x] = paletteColour((row[x / 8] >> (7 - x % 8)) & 1u); break;
+        case 4: out[x] = paletteColour((row[x / 2] >> (x % 2 ? 0 : 4)) & 0xFu); break;
+        case 8: out[x] = paletteColour(row[x]); break;
         case 16: {
           const std::uint32_t pixel = row[2 * x] | (row[2 * x + 1] << 8);
           out[x] = qRgb(static_cast<int>(red.Value(pixel)), static_cast<int>(green.Value(pixel)),
                         static_cast<int>(blue.Value(pixel)));
           break;
         }
-        case 24:
-          out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-          break;
+        case 24: out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
         case 32: {
           const std::uint8_t* p = row + 4 * x;
           const std::uint32_t pixel = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

@@ -104,45 +104,45 @@ inline constexpr FREE_IMAGE_TMO FITMO_DRAGO03 = 0;
 // The sixteen entry points, in the order they are resolved: the variable's
 // name after "FIL_FreeImage_", the export's name, the result and the
 // parameters. A library counts as loaded only when it has every one of them.
-#define FREEIMAGE_ENTRY_POINTS(X)                                                                          \
-  X(GetFileType, "FreeImage_GetFileType", FREE_IMAGE_FORMAT, (FIFileName FileName, std::int32_t Size))    \
-  X(GetFIFFromFilename, "FreeImage_GetFIFFromFilename", FREE_IMAGE_FORMAT, (FIFileName FileName))         \
-  X(Load, "FreeImage_Load", FIBITMAP*, (FREE_IMAGE_FORMAT Fif, FIFileName FileName, std::int32_t Flags))  \
-  X(GetInfoHeader, "FreeImage_GetInfoHeader", BITMAPINFOHEADER*, (FIBITMAP * Dib))                        \
-  X(GetInfo, "FreeImage_GetInfo", BITMAPINFO*, (FIBITMAP * Dib))                                          \
-  X(GetBPP, "FreeImage_GetBPP", std::uint32_t, (FIBITMAP * Dib))                                          \
-  X(GetBits, "FreeImage_GetBits", std::uint8_t*, (FIBITMAP * Dib))                                        \
-  X(Unload, "FreeImage_Unload", void, (FIBITMAP * Dib))                                                   \
-  X(Initialise, "FreeImage_Initialise", void, (FIBOOL LoadLocalPluginsOnly))                              \
-  X(DeInitialise, "FreeImage_DeInitialise", void, ())                                                     \
+#define FREEIMAGE_ENTRY_POINTS(X)                                                                                     \
+  X(GetFileType, "FreeImage_GetFileType", FREE_IMAGE_FORMAT, (FIFileName FileName, std::int32_t Size))                \
+  X(GetFIFFromFilename, "FreeImage_GetFIFFromFilename", FREE_IMAGE_FORMAT, (FIFileName FileName))                     \
+  X(Load, "FreeImage_Load", FIBITMAP*, (FREE_IMAGE_FORMAT Fif, FIFileName FileName, std::int32_t Flags))              \
+  X(GetInfoHeader, "FreeImage_GetInfoHeader", BITMAPINFOHEADER*, (FIBITMAP * Dib))                                    \
+  X(GetInfo, "FreeImage_GetInfo", BITMAPINFO*, (FIBITMAP * Dib))                                                      \
+  X(GetBPP, "FreeImage_GetBPP", std::uint32_t, (FIBITMAP * Dib))                                                      \
+  X(GetBits, "FreeImage_GetBits", std::uint8_t*, (FIBITMAP * Dib))                                                    \
+  X(Unload, "FreeImage_Unload", void, (FIBITMAP * Dib))                                                               \
+  X(Initialise, "FreeImage_Initialise", void, (FIBOOL LoadLocalPluginsOnly))                                          \
+  X(DeInitialise, "FreeImage_DeInitialise", void, ())                                                                 \
   X(Save, "FreeImage_Save", FIBOOL, (FREE_IMAGE_FORMAT Fif, FIBITMAP * Dib, FIFileName FileName, std::int32_t Flags)) \
-  X(Allocate, "FreeImage_Allocate", FIBITMAP*,                                                            \
-    (std::int32_t Width, std::int32_t Height, std::int32_t Bpp, std::uint32_t RedMask, std::uint32_t GreenMask, \
-     std::uint32_t BlueMask))                                                                             \
-  X(GetColorsUsed, "FreeImage_GetColorsUsed", std::uint32_t, (FIBITMAP * Dib))                            \
-  X(GetHeight, "FreeImage_GetHeight", std::uint32_t, (FIBITMAP * Dib))                                    \
-  X(GetWidth, "FreeImage_GetWidth", std::uint32_t, (FIBITMAP * Dib))                                      \
-  X(Rescale, "FreeImage_Rescale", FIBITMAP*,                                                              \
+  X(Allocate, "FreeImage_Allocate", FIBITMAP*,                                                                        \
+    (std::int32_t Width, std::int32_t Height, std::int32_t Bpp, std::uint32_t RedMask, std::uint32_t GreenMask,       \
+     std::uint32_t BlueMask))                                                                                         \
+  X(GetColorsUsed, "FreeImage_GetColorsUsed", std::uint32_t, (FIBITMAP * Dib))                                        \
+  X(GetHeight, "FreeImage_GetHeight", std::uint32_t, (FIBITMAP * Dib))                                                \
+  X(GetWidth, "FreeImage_GetWidth", std::uint32_t, (FIBITMAP * Dib))                                                  \
+  X(Rescale, "FreeImage_Rescale", FIBITMAP*,                                                                          \
     (FIBITMAP * Dib, std::int32_t DstWidth, std::int32_t DstHeight, FREE_IMAGE_FILTER Filter))
 
 // Entry points bound besides the sixteen, for previews of pictures with more
 // than 8 bits a channel or with floating-point samples. They do not count
 // towards the library being loaded: without them such pictures give an empty
 // preview.
-#define FREEIMAGE_PREVIEW_ENTRY_POINTS(X)                                                                  \
-  X(GetImageType, "FreeImage_GetImageType", FREE_IMAGE_TYPE, (FIBITMAP * Dib))                            \
-  X(ConvertTo8Bits, "FreeImage_ConvertTo8Bits", FIBITMAP*, (FIBITMAP * Dib))                              \
-  X(ConvertTo24Bits, "FreeImage_ConvertTo24Bits", FIBITMAP*, (FIBITMAP * Dib))                            \
-  X(ToneMapping, "FreeImage_ToneMapping", FIBITMAP*,                                                      \
-    (FIBITMAP * Dib, FREE_IMAGE_TMO Tmo, double FirstParam, double SecondParam))                          \
+#define FREEIMAGE_PREVIEW_ENTRY_POINTS(X)                                        \
+  X(GetImageType, "FreeImage_GetImageType", FREE_IMAGE_TYPE, (FIBITMAP * Dib))   \
+  X(ConvertTo8Bits, "FreeImage_ConvertTo8Bits", FIBITMAP*, (FIBITMAP * Dib))     \
+  X(ConvertTo24Bits, "FreeImage_ConvertTo24Bits", FIBITMAP*, (FIBITMAP * Dib))   \
+  X(ToneMapping, "FreeImage_ToneMapping", FIBITMAP*,                             \
+    (FIBITMAP * Dib, FREE_IMAGE_TMO Tmo, double FirstParam, double SecondParam)) \
   X(ConvertToStandardType, "FreeImage_ConvertToStandardType", FIBITMAP*, (FIBITMAP * Src, FIBOOL ScaleLinear))
 
 // For each entry point: its procedure type t_FreeImage_..., its export-name
 // constant NAME_FreeImage_... and its variable FIL_FreeImage_..., null until
 // resolved. The variables may only be called while FreeImageDLLLoaded is true.
 #define FREEIMAGE_DECLARE_ENTRY_POINT(name, exportName, result, parameters) \
-  using t_FreeImage_##name = result(*) parameters;                           \
-  inline constexpr const char* NAME_FreeImage_##name = exportName;           \
+  using t_FreeImage_##name = result(*) parameters;                          \
+  inline constexpr const char* NAME_FreeImage_##name = exportName;          \
   extern t_FreeImage_##name FIL_FreeImage_##name;
 FREEIMAGE_ENTRY_POINTS(FREEIMAGE_DECLARE_ENTRY_POINT)
 FREEIMAGE_PREVIEW_ENTRY_POINTS(FREEIMAGE_DECLARE_ENTRY_POINT)

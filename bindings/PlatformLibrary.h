@@ -2,9 +2,9 @@
 // ("Pexora.dll", "FreeImage.dll"), finding its exports and unloading it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <cstdint>
 
 namespace PlatformLibrary {
 

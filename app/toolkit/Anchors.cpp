@@ -7,8 +7,8 @@
 
 void AnchorKeeper::Anchor(QWidget* control, TAnchors anchors) {
   QWidget* parent = control->parentWidget();
-  const bool watched =
-      std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.control->parentWidget() == parent; });
+  const bool watched = std::any_of(entries_.begin(), entries_.end(),
+                                   [&](const Entry& e) { return e.control->parentWidget() == parent; });
   entries_.push_back({control, anchors, control->geometry(), parent->size()});
   if (!watched) parent->installEventFilter(this);
 }

@@ -2,12 +2,12 @@
 
 #include "Exceptions.h"
 
+#include <locale.h>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 namespace Conversions {

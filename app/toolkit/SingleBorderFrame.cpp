@@ -50,8 +50,7 @@ bool SingleBorderFrame::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Resize && window_->size() != size_) keepSize_.start();
         break;
       }
-      default:
-        break;
+      default: break;
     }
   }
   return QObject::eventFilter(watched, event);

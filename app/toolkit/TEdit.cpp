@@ -19,10 +19,8 @@ void TEdit::focusOutEvent(QFocusEvent* event) {
   switch (event->reason()) {
     case Qt::ActiveWindowFocusReason:
     case Qt::PopupFocusReason:
-    case Qt::MenuBarFocusReason:
-      return;
-    default:
-      break;
+    case Qt::MenuBarFocusReason: return;
+    default: break;
   }
   if (!OnExit) return;
   const bool byMouse = event->reason() == Qt::MouseFocusReason;

@@ -47,7 +47,6 @@ void TTrackBar::keyReleaseEvent(QKeyEvent* event) {
     case Qt::Key_End:
       if (!event->isAutoRepeat()) Changed();
       break;
-    default:
-      break;
+    default: break;
   }
 }

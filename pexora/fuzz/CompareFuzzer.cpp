@@ -170,7 +170,7 @@ const TPXSearchOptions* Options(FuzzedDataProvider& data, TPXSearchOptions& opti
   if (data.ConsumeBool()) return nullptr;
   options = TPXSearchOptions{};
   options.Size = data.ConsumeIntegralInRange<int>(0, 7) == 0 ? data.ConsumeIntegral<uint32_t>()
-                                                              : uint32_t{sizeof(TPXSearchOptions)};
+                                                             : uint32_t{sizeof(TPXSearchOptions)};
   options.UseRegion = data.ConsumeBool() ? -1 : 0;
   options.Region = {SmallOrAny(data, -2, 70), SmallOrAny(data, -2, 70), SmallOrAny(data, -2, 70),
                     SmallOrAny(data, -2, 70)};
@@ -219,10 +219,9 @@ void CheckResult(int32_t code, const TPXResult& r, const Pair& pair, const TPXPr
     if (options != nullptr) {
       Check(m.MatchPercentage >= options->MinimalMatchPercentage, "the minimal percentage reached");
       const TPXRect& area = options->Region;
-      Check(!options->UseRegion ||
-                (m.Position.X >= area.X && m.Position.Y >= area.Y &&
-                 int64_t{m.Position.X} + m.Dimensions.Width <= int64_t{area.X} + area.Width &&
-                 int64_t{m.Position.Y} + m.Dimensions.Height <= int64_t{area.Y} + area.Height),
+      Check(!options->UseRegion || (m.Position.X >= area.X && m.Position.Y >= area.Y &&
+                                    int64_t{m.Position.X} + m.Dimensions.Width <= int64_t{area.X} + area.Width &&
+                                    int64_t{m.Position.Y} + m.Dimensions.Height <= int64_t{area.Y} + area.Height),
             "a match inside the region");
     }
     Check(m.MatchPercentage >= 0.0 && m.MatchPercentage <= 100.0, "a percentage");

@@ -35,17 +35,15 @@ struct Reader {
 // as many as the layout names (stride * (height - 1) + 4 * width bytes).
 void CreateFromPixels(const uint8_t* data, size_t size) {
   Reader reader{data, size};
-  const int32_t width = int32_t(reader.Next(70)) - 2;   // -2 .. 67
+  const int32_t width = int32_t(reader.Next(70)) - 2;  // -2 .. 67
   const int32_t height = int32_t(reader.Next(70)) - 2;
   const int32_t stride = 4 * width + int32_t(reader.Next(24)) - 4;  // sometimes too small
-  const size_t needed = width > 0 && height > 0 && stride > 0
-                            ? size_t(stride) * size_t(height - 1) + 4 * size_t(width)
-                            : 0;
+  const size_t needed =
+      width > 0 && height > 0 && stride > 0 ? size_t(stride) * size_t(height - 1) + 4 * size_t(width) : 0;
   if (needed > reader.size) return;
   TPXObject object{};
   const uint32_t* pixels = reinterpret_cast<const uint32_t*>(reader.data);
-  if (Pexora_CreateObjectFromPixels(&object, width, height, stride, reader.size == 0 ? nullptr : pixels, {}) !=
-      PX_OK) {
+  if (Pexora_CreateObjectFromPixels(&object, width, height, stride, reader.size == 0 ? nullptr : pixels, {}) != PX_OK) {
     return;
   }
   TPXSearchOptions options{};

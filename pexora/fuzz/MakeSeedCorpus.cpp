@@ -21,10 +21,10 @@ FIBITMAP* Picture(int width, int height, unsigned bpp) {
     }
   }
   if (bpp == 32) return dib;
-  FIBITMAP* converted = bpp == 24   ? FreeImage_ConvertTo24Bits(dib)
-                        : bpp == 8  ? FreeImage_ColorQuantize(FreeImage_ConvertTo24Bits(dib), FIQ_WUQUANT)
-                        : bpp == 1  ? FreeImage_Threshold(dib, 128)
-                                    : FreeImage_ConvertTo16Bits565(dib);
+  FIBITMAP* converted = bpp == 24  ? FreeImage_ConvertTo24Bits(dib)
+                        : bpp == 8 ? FreeImage_ColorQuantize(FreeImage_ConvertTo24Bits(dib), FIQ_WUQUANT)
+                        : bpp == 1 ? FreeImage_Threshold(dib, 128)
+                                   : FreeImage_ConvertTo16Bits565(dib);
   FreeImage_Unload(dib);
   return converted;
 }
@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
     const char* name;
     int flags;
   } seeds[] = {
-      {FIF_PNG, 32, "rgba.png", 0}, {FIF_PNG, 8, "palette.png", 0}, {FIF_PNG, 1, "mono.png", 0},
-      {FIF_BMP, 24, "rgb.bmp", 0},  {FIF_BMP, 16, "rgb565.bmp", 0}, {FIF_JPEG, 24, "photo.jpg", 85},
-      {FIF_GIF, 8, "palette.gif", 0}, {FIF_TIFF, 32, "rgba.tif", 0}, {FIF_TARGA, 32, "rgba.tga", 0},
-      {FIF_PPM, 24, "rgb.ppm", 0},  {FIF_ICO, 32, "icon.ico", 0},
+      {FIF_PNG, 32, "rgba.png", 0},   {FIF_PNG, 8, "palette.png", 0}, {FIF_PNG, 1, "mono.png", 0},
+      {FIF_BMP, 24, "rgb.bmp", 0},    {FIF_BMP, 16, "rgb565.bmp", 0}, {FIF_JPEG, 24, "photo.jpg", 85},
+      {FIF_GIF, 8, "palette.gif", 0}, {FIF_TIFF, 32, "rgba.tif", 0},  {FIF_TARGA, 32, "rgba.tga", 0},
+      {FIF_PPM, 24, "rgb.ppm", 0},    {FIF_ICO, 32, "icon.ico", 0},
   };
   int failures = 0;
   for (const auto& seed : seeds) {

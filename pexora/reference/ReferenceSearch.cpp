@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "scan/CompareSettings.h"
 #include "image/HslColor.h"
-#include "scan/MatchPercentage.h"
 #include "image/Resample.h"
+#include "scan/CompareSettings.h"
+#include "scan/MatchPercentage.h"
 
 namespace pexora::reference {
 
@@ -150,8 +150,7 @@ Outcome Search(const Image& whole, const Image& target, const TPXProcessParamete
                const TPXSearchOptions* options) {
   Outcome outcome;
   const bool region = options != nullptr && options->UseRegion != 0;
-  const Image searched =
-      region ? Crop(whole, options->Region) : whole;
+  const Image searched = region ? Crop(whole, options->Region) : whole;
   Rules rules;
   const int type = p.CompareType;
   if (type < PX_COMPARE_TYPE_EXACT || type > PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA) {

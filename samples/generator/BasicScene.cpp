@@ -102,7 +102,8 @@ Picture paintBasicScene(int width, int height, uint64_t seed) {
     const double n = noise.fractal(x, y, 90, 5, 0.55);
     const double fine = noise.fractal(x + 500, y, 6, 2);
     Colour c = Colour::mix({20, 90, 110}, {120, 60, 150}, n * 1.4 - 0.2 + x / width * 0.3);
-    return Colour::mix(c, {250, 220, 180}, std::max(0.0, std::sin(x * 0.02 + n * 9) - 0.8) * 2).scaled(0.85 + 0.3 * fine);
+    return Colour::mix(c, {250, 220, 180}, std::max(0.0, std::sin(x * 0.02 + n * 9) - 0.8) * 2)
+        .scaled(0.85 + 0.3 * fine);
   });
   for (int i = 0; i < 14; ++i)  // desktop icons
     p.roundedRect(12, 12 + i * 34, 26, 26, 5, Colour{rng.uniform(60, 250), rng.uniform(60, 250), rng.uniform(60, 250)});
@@ -119,7 +120,8 @@ Picture paintBasicScene(int width, int height, uint64_t seed) {
   // Task bar with a clock.
   p.rect(0, height - 30, width, 30, Painter::linear(0, height - 30, {50, 56, 70}, 0, height, {24, 26, 34}));
   for (int i = 0; i < 9; ++i)
-    p.roundedRect(44 + i * 34, height - 25, 22, 20, 4, Colour{rng.uniform(80, 255), rng.uniform(80, 255), rng.uniform(80, 255)});
+    p.roundedRect(44 + i * 34, height - 25, 22, 20, 4,
+                  Colour{rng.uniform(80, 255), rng.uniform(80, 255), rng.uniform(80, 255)});
   PseudoText::line(p, rng, width - 70, height - 10, 10, 60, 1.3, Colour{235, 235, 240});
 
   // Grain: every pixel moves by a few levels.

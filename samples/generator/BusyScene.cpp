@@ -38,9 +38,7 @@ Picture paintBusyScene(int width, int height, uint64_t seed) {
       case 4:
         p.roundedRect(x, y, s * 1.4, s, s * 0.2, Painter::linear(x, y, c, x + s, y + s, randomColour(rng)));
         break;
-      default:
-        p.polygon({{x, y}, {x + s, y + rng.uniform(-s, s)}, {x + rng.uniform(-s, s), y + s}}, c);
-        break;
+      default: p.polygon({{x, y}, {x + s, y + rng.uniform(-s, s)}, {x + rng.uniform(-s, s), y + s}}, c); break;
     }
   }
   return picture;

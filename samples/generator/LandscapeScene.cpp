@@ -48,7 +48,9 @@ Picture paintLandscapeScene(int width, int height, uint64_t seed) {
     const double u = rng.uniform(0, 1000), base = rng.uniform(470, 520), h = rng.uniform(50, 130);
     const Colour green{rng.uniform(20, 50), rng.uniform(60, 100), rng.uniform(30, 50)};
     p.rect((u - 3) * k, (base - h * 0.2) * kh, 6 * k, h * 0.25 * kh, Colour{70, 45, 30});
-    p.polygon({{u * k, (base - h) * kh}, {(u - h * 0.28) * k, (base - h * 0.15) * kh}, {(u + h * 0.28) * k, (base - h * 0.15) * kh}},
+    p.polygon({{u * k, (base - h) * kh},
+               {(u - h * 0.28) * k, (base - h * 0.15) * kh},
+               {(u + h * 0.28) * k, (base - h * 0.15) * kh}},
               green);
   }
   // A boat with a red sail.

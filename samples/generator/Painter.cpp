@@ -42,23 +42,23 @@ void Painter::blend(int x, int y, Colour c, double coverage) {
 }
 
 void Painter::rect(double x, double y, double w, double h, const Shader& shader) {
-  fill(x, y, x + w, y + h,
-       [=](double px, double py) {
-         return std::max(std::max(x - px, px - (x + w)), std::max(y - py, py - (y + h)));
-       },
-       shader);
+  fill(
+      x, y, x + w, y + h,
+      [=](double px, double py) { return std::max(std::max(x - px, px - (x + w)), std::max(y - py, py - (y + h))); },
+      shader);
 }
 
 void Painter::rect(double x, double y, double w, double h, Colour c) { rect(x, y, w, h, solid(c)); }
 
 void Painter::roundedRect(double x, double y, double w, double h, double radius, const Shader& shader) {
   const double cx = x + w / 2, cy = y + h / 2, hx = w / 2 - radius, hy = h / 2 - radius;
-  fill(x - 1, y - 1, x + w + 1, y + h + 1,
-       [=](double px, double py) {
-         const double qx = std::abs(px - cx) - hx, qy = std::abs(py - cy) - hy;
-         return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
-       },
-       shader);
+  fill(
+      x - 1, y - 1, x + w + 1, y + h + 1,
+      [=](double px, double py) {
+        const double qx = std::abs(px - cx) - hx, qy = std::abs(py - cy) - hy;
+        return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
+      },
+      shader);
 }
 
 void Painter::roundedRect(double x, double y, double w, double h, double radius, Colour c) {
@@ -66,23 +66,25 @@ void Painter::roundedRect(double x, double y, double w, double h, double radius,
 }
 
 void Painter::disc(double cx, double cy, double radius, const Shader& shader) {
-  fill(cx - radius - 1, cy - radius - 1, cx + radius + 1, cy + radius + 1,
-       [=](double px, double py) { return std::hypot(px - cx, py - cy) - radius; }, shader);
+  fill(
+      cx - radius - 1, cy - radius - 1, cx + radius + 1, cy + radius + 1,
+      [=](double px, double py) { return std::hypot(px - cx, py - cy) - radius; }, shader);
 }
 
 void Painter::disc(double cx, double cy, double radius, Colour c) { disc(cx, cy, radius, solid(c)); }
 
 void Painter::ring(double cx, double cy, double radius, double thickness, Colour c) {
   const double outer = radius + thickness / 2 + 1;
-  fill(cx - outer, cy - outer, cx + outer, cy + outer,
-       [=](double px, double py) { return std::abs(std::hypot(px - cx, py - cy) - radius) - thickness / 2; },
-       solid(c));
+  fill(
+      cx - outer, cy - outer, cx + outer, cy + outer,
+      [=](double px, double py) { return std::abs(std::hypot(px - cx, py - cy) - radius) - thickness / 2; }, solid(c));
 }
 
 void Painter::line(double x0, double y0, double x1, double y1, double thickness, Colour c) {
   const double pad = thickness / 2 + 1;
-  fill(std::min(x0, x1) - pad, std::min(y0, y1) - pad, std::max(x0, x1) + pad, std::max(y0, y1) + pad,
-       [=](double px, double py) { return segmentDistance(px, py, x0, y0, x1, y1) - thickness / 2; }, solid(c));
+  fill(
+      std::min(x0, x1) - pad, std::min(y0, y1) - pad, std::max(x0, x1) + pad, std::max(y0, y1) + pad,
+      [=](double px, double py) { return segmentDistance(px, py, x0, y0, x1, y1) - thickness / 2; }, solid(c));
 }
 
 void Painter::polygon(const std::vector<std::pair<double, double>>& points, const Shader& shader) {
@@ -90,20 +92,21 @@ void Painter::polygon(const std::vector<std::pair<double, double>>& points, cons
   for (const auto& [px, py] : points) {
     x0 = std::min(x0, px), y0 = std::min(y0, py), x1 = std::max(x1, px), y1 = std::max(y1, py);
   }
-  fill(x0 - 1, y0 - 1, x1 + 1, y1 + 1,
-       [&points](double px, double py) {
-         // Distance to the outline, negative inside (even-odd rule).
-         double best = std::numeric_limits<double>::max();
-         bool inside = false;
-         for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
-           const auto [xi, yi] = points[i];
-           const auto [xj, yj] = points[j];
-           best = std::min(best, segmentDistance(px, py, xi, yi, xj, yj));
-           if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) inside = !inside;
-         }
-         return inside ? -best : best;
-       },
-       shader);
+  fill(
+      x0 - 1, y0 - 1, x1 + 1, y1 + 1,
+      [&points](double px, double py) {
+        // Distance to the outline, negative inside (even-odd rule).
+        double best = std::numeric_limits<double>::max();
+        bool inside = false;
+        for (size_t i = 0, j = points.size() - 1; i < points.size(); j = i++) {
+          const auto [xi, yi] = points[i];
+          const auto [xj, yj] = points[j];
+          best = std::min(best, segmentDistance(px, py, xi, yi, xj, yj));
+          if ((yi > py) != (yj > py) && px < (xj - xi) * (py - yi) / (yj - yi) + xi) inside = !inside;
+        }
+        return inside ? -best : best;
+      },
+      shader);
 }
 
 void Painter::polygon(const std::vector<std::pair<double, double>>& points, Colour c) { polygon(points, solid(c)); }

@@ -63,7 +63,8 @@ void PictureFiles::savePng(const Picture& picture, const std::string& path, Chan
 void PictureFiles::saveJpeg(const Picture& picture, const std::string& path, int quality) {
   Bitmap dib = toBitmap(picture, Channels::Rgb);
   // The low bits of the flags are the quality (1..100).
-  if (!FreeImage_Save(FIF_JPEG, dib.get(), path.c_str(), quality | JPEG_SUBSAMPLING_444 | JPEG_OPTIMIZE | JPEG_BASELINE))
+  if (!FreeImage_Save(FIF_JPEG, dib.get(), path.c_str(),
+                      quality | JPEG_SUBSAMPLING_444 | JPEG_OPTIMIZE | JPEG_BASELINE))
     throw std::runtime_error("cannot write " + path);
 }
 
@@ -77,6 +78,7 @@ Picture PictureFiles::load(const std::string& path, bool accurate) {
 
 Picture PictureFiles::rescale(const Picture& picture, int width, int height, int filter) {
   Bitmap dib = toBitmap(picture, Channels::Rgba);
-  Bitmap scaled = checked(FreeImage_Rescale(dib.get(), width, height, static_cast<FREE_IMAGE_FILTER>(filter)), "rescale");
+  Bitmap scaled =
+      checked(FreeImage_Rescale(dib.get(), width, height, static_cast<FREE_IMAGE_FILTER>(filter)), "rescale");
   return fromBitmap(scaled.get());
 }

@@ -9,7 +9,7 @@
 namespace PseudoText {
 
 // One line from (x, baseline - height) that is at most maxWidth pixels wide.
-void line(Painter& painter, Prng& rng, double x, double baseline, double height, double maxWidth,
-          double thickness, Colour colour);
+void line(Painter& painter, Prng& rng, double x, double baseline, double height, double maxWidth, double thickness,
+          Colour colour);
 
 }  // namespace PseudoText

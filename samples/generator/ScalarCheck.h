@@ -27,7 +27,7 @@ int differences(const Picture& searchIn, const Picture& searchFor, Place at, Tol
 // The smallest difference count among the places whose rectangle does not
 // overlap the one of the search-for picture at `at`; counts above cap are
 // not told apart (the result is then cap + 1).
-int closestElsewhere(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances,
-                     bool alphaMask, int cap);
+int closestElsewhere(const Picture& searchIn, const Picture& searchFor, Place at, Tolerances tolerances, bool alphaMask,
+                     int cap);
 
 }  // namespace ScalarCheck

@@ -3,8 +3,8 @@
 #include <cmath>
 
 double ValueNoise::lattice(int64_t ix, int64_t iy) const {
-  uint64_t h = seed_ ^ (static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull) ^
-               (static_cast<uint64_t>(iy) * 0xC2B2AE3D27D4EB4Full);
+  uint64_t h =
+      seed_ ^ (static_cast<uint64_t>(ix) * 0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(iy) * 0xC2B2AE3D27D4EB4Full);
   h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
   h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
   h ^= h >> 31;

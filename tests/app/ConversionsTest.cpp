@@ -34,18 +34,33 @@ std::optional<T> Float(const char* text, QChar separator = u'.') {
 
 TEST(StrToInt, AcceptsDecimalAndHexadecimalIntegers) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"15", 15},           {"  15", 15},         {"+15", 15},         {"-5", -5},
-      {"015", 15},          {"0", 0},             {"$F", 15},          {"$f", 15},
-      {"0x1f", 31},         {"0X1F", 31},         {"x10", 16},         {"X10", 16},
-      {"$FFFFFFFF", -1},    {"$80000000", INT_MIN}, {"$0000000000F", 15}, {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN}, {"300", 300},
+      {"15", 15},
+      {"  15", 15},
+      {"+15", 15},
+      {"-5", -5},
+      {"015", 15},
+      {"0", 0},
+      {"$F", 15},
+      {"$f", 15},
+      {"0x1f", 31},
+      {"0X1F", 31},
+      {"x10", 16},
+      {"X10", 16},
+      {"$FFFFFFFF", -1},
+      {"$80000000", INT_MIN},
+      {"$0000000000F", 15},
+      {"2147483647", INT_MAX},
+      {"-2147483648", INT_MIN},
+      {"300", 300},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(Int(text), value) << text;
 }
 
 TEST(StrToInt, RefusesEverythingElse) {
-  for (const char* text : {"", " ", "abc", "15 ", "1.5", "1e2", "2147483648", "-2147483649", "99999999999999999999",
-                           "$", "0x", "x", "$100000000", "$G", "+-1", "--1", "- 1", "-$F", "+", "1 5", "\t15"})
+  for (const char* text :
+       {"",  " ",   "abc", "15 ",        "1.5", "1e2", "2147483648", "-2147483649", "99999999999999999999",
+        "$", "0x",  "x",   "$100000000", "$G",  "+-1", "--1",        "- 1",         "-$F",
+        "+", "1 5", "\t15"})
     EXPECT_EQ(Int(text), std::nullopt) << '"' << text << '"';
 }
 
@@ -60,7 +75,7 @@ TEST(StrToInt, NamesTheTextInDoubledQuotes) {
 
 TEST(StrToFloat, AcceptsNumbersWithTheLocalesSeparator) {
   const std::pair<const char*, double> cases[] = {
-      {"0.5", 0.5}, {"  0.5", 0.5}, {"0.5  ", 0.5}, {"+0.5", 0.5}, {"-3", -3},     {".5", 0.5},
+      {"0.5", 0.5}, {"  0.5", 0.5}, {"0.5  ", 0.5}, {"+0.5", 0.5}, {"-3", -3},       {".5", 0.5},
       {"5.", 5},    {"5e-1", 0.5},  {"1E2", 100},   {"1e+2", 100}, {"0.505", 0.505}, {"2", 2},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(Float<double>(text), value) << text;
@@ -68,8 +83,8 @@ TEST(StrToFloat, AcceptsNumbersWithTheLocalesSeparator) {
 }
 
 TEST(StrToFloat, RefusesOtherSyntaxAndOtherSeparators) {
-  for (const char* text : {"", " ", ".", "abc", "0,5", "1e", "1e+", "0.5.1", "1,000.5", "0.5x", "e5", "1 e5", "- 1",
-                           "0x10", "1e400"})
+  for (const char* text :
+       {"", " ", ".", "abc", "0,5", "1e", "1e+", "0.5.1", "1,000.5", "0.5x", "e5", "1 e5", "- 1", "0x10", "1e400"})
     EXPECT_EQ(Float<double>(text), std::nullopt) << '"' << text << '"';
   EXPECT_EQ(Float<double>("0.3", u','), std::nullopt);
 }
@@ -100,7 +115,8 @@ TEST(StrToFloat, NamesTheTextInSingleQuotes) {
 }
 
 TEST(FloatToStr, WritesHundredthsInTheGeneralFormat) {
-  const std::pair<int, const char*> cases[] = {{0, "0"}, {5, "0.05"}, {50, "0.5"}, {99, "0.99"}, {100, "1"}, {28, "0.28"}, {33, "0.33"}};
+  const std::pair<int, const char*> cases[] = {{0, "0"},   {5, "0.05"},  {50, "0.5"}, {99, "0.99"},
+                                               {100, "1"}, {28, "0.28"}, {33, "0.33"}};
   for (const auto& [p, text] : cases) {
     EXPECT_EQ(FloatToStr<double>(p / 100.0), QString::fromLatin1(text));
     EXPECT_EQ(FloatToStr<long double>(p / 100.0L), QString::fromLatin1(text));

@@ -91,7 +91,9 @@ TEST_P(RealLibrary, CreateCompareAndFreeObjectWithTheSamplePictures) {
   const Placement p = Expected(GetParam().name);
   const QString at = QStringLiteral("Found at position: %1x%2 difference: ").arg(p.x).arg(p.y);
   EXPECT_TRUE(lines[1].startsWith(at)) << lines[1].toStdString();
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^Processing time: \\d\\d:\\d\\d:\\d\\d\\.\\d\\d$")).match(lines[2]).hasMatch());
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^Processing time: \\d\\d:\\d\\d:\\d\\d\\.\\d\\d$"))
+                  .match(lines[2])
+                  .hasMatch());
   EXPECT_EQ(f.ProgressBar1->value(), 100);
 
   // The outline stands at the match, in the picture's own pixels.
@@ -120,7 +122,8 @@ TEST_P(RealLibrary, CreateCompareAndFreeObjectWithTheSamplePictures) {
   f.Button6Click(nullptr);
   QStringList afterLines = LogFrom(afterFree);
   if (v.LogsProcessingNotice) afterLines.removeFirst();
-  EXPECT_EQ(afterLines, (QStringList{QStringLiteral("Error while processing, error code: 4"), QStringLiteral("No match found.")}));
+  EXPECT_EQ(afterLines,
+            (QStringList{QStringLiteral("Error while processing, error code: 4"), QStringLiteral("No match found.")}));
 }
 
 TEST_P(RealLibrary, TwoComparesAccumulateOutlines) {
@@ -168,8 +171,10 @@ TEST_P(RealLibrary, NoMatchWhenTheSearchForPictureIsNotThere) {
   QTemporaryDir dir;
   QImage checkers(24, 24, QImage::Format_RGB32);
   for (int y = 0; y < 24; ++y)
-    for (int x = 0; x < 24; ++x) checkers.setPixelColor(x, y, ((x / 4 + y / 4) % 2) ? QColor(255, 0, 255) : QColor(0, 255, 0));
-  const QString absent = dir.filePath(v.SearchForPreviewByToolkit ? QStringLiteral("absent.png") : QStringLiteral("absent.jpg"));
+    for (int x = 0; x < 24; ++x)
+      checkers.setPixelColor(x, y, ((x / 4 + y / 4) % 2) ? QColor(255, 0, 255) : QColor(0, 255, 0));
+  const QString absent =
+      dir.filePath(v.SearchForPreviewByToolkit ? QStringLiteral("absent.png") : QStringLiteral("absent.jpg"));
   ASSERT_TRUE(checkers.save(absent, v.SearchForPreviewByToolkit ? "PNG" : "JPEG", 100));
   f.Edit2->setText(absent);
   f.Button4Click(nullptr);
@@ -190,9 +195,10 @@ TEST_P(RealLibrary, FilesTheLibraryCannotReadAreLoggedWithItsCode) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write("\xFF\xD8\xFF\xE0 not really a JPEG");
   file.close();
-  const std::pair<QString, QString> names[] = {
-      {QString(), v.Edit2Text}, {QStringLiteral("missing.png"), v.Edit2Text}, {broken, v.Edit2Text},
-      {QStringLiteral("naïve ✓.png"), v.Edit2Text}};
+  const std::pair<QString, QString> names[] = {{QString(), v.Edit2Text},
+                                               {QStringLiteral("missing.png"), v.Edit2Text},
+                                               {broken, v.Edit2Text},
+                                               {QStringLiteral("naïve ✓.png"), v.Edit2Text}};
   for (const auto& [first, second] : names) {
     f.Edit1->setText(first);
     f.Edit2->setText(second);
@@ -219,7 +225,8 @@ TEST_P(RealLibrary, ASearchForPictureLargerThanTheSearchInPictureIsADimensionsEr
   f.Button6Click(nullptr);
   QStringList lines = LogFrom(before);
   if (v.LogsProcessingNotice) lines.removeFirst();
-  EXPECT_EQ(lines, (QStringList{QStringLiteral("Error while processing, error code: 5"), QStringLiteral("No match found.")}));
+  EXPECT_EQ(lines,
+            (QStringList{QStringLiteral("Error while processing, error code: 5"), QStringLiteral("No match found.")}));
 }
 
 TEST_P(RealLibrary, CreateTwiceMakesNewObjectsAndShowsThePicturesNamedNow) {

@@ -9,8 +9,8 @@
 #include "toolkit/TTrackBar.h"
 
 #include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -119,10 +119,10 @@ TEST_P(WithRecordingLibrary, CompareTakesTheAhslEditsInChannelOrderAndLeavesArgb
   TForm1& f = *w.form;
   f.RadioButton2->setChecked(true);
   f.Edit3->setText(QStringLiteral("not read in AHSL mode"));
-  f.Edit7->setText(QStringLiteral("0.1"));   // A
-  f.Edit9->setText(QStringLiteral("0.2"));   // H
-  f.Edit8->setText(QStringLiteral("0.3"));   // S
-  f.Edit10->setText(QStringLiteral("4e-1")); // L
+  f.Edit7->setText(QStringLiteral("0.1"));    // A
+  f.Edit9->setText(QStringLiteral("0.2"));    // H
+  f.Edit8->setText(QStringLiteral("0.3"));    // S
+  f.Edit10->setText(QStringLiteral("4e-1"));  // L
   f.Button6Click(nullptr);
   TPXProcessParameters p = Expected();
   p.CompareType = v.AhslCompareType;
@@ -210,9 +210,17 @@ TEST_P(CompareOutcome, TheResultIsHandedBackExactlyWhenItIsASuccess) {
   const Outcome outcomes[] = {
       {"NoMatch", PX_OK, 0, 0, false, {"No match found."}},
       {"SuccessWithoutMatches", PX_OK, -1, 0, true, {"Successful search, match count: 0", "T"}},
-      {"ErrorWithoutResult", PX_ERROR_DIMENSIONS, 0, 0, false,
+      {"ErrorWithoutResult",
+       PX_ERROR_DIMENSIONS,
+       0,
+       0,
+       false,
        {"Error while processing, error code: 5", "No match found."}},
-      {"ErrorWithMatches", PX_ERROR_UNKNOWN, 1, 2, true,
+      {"ErrorWithMatches",
+       PX_ERROR_UNKNOWN,
+       1,
+       2,
+       true,
        {"Error while processing, error code: 1", "Successful search, match count: 2",
         "Found at position: 3x4 difference: 7", "Found at position: 30x20 difference: 0", "T"}},
       {"NegativeCount", PX_OK, 1, -3, true, {"Successful search, match count: -3", "T"}},
@@ -295,8 +303,8 @@ TEST_P(WithRecordingLibrary, ASixteenBitPictureIsPreviewedAndOutlinedAtItsOwnSiz
   f.Button4Click(nullptr);
   ASSERT_EQ(f.Image1->Picture().size(), QSize(40, 30));
   EXPECT_EQ(f.Image1->Picture().pixel(0, 0), qRgb(0x12, 0x12, 0x12));
-  EXPECT_EQ(f.Image1->Picture().pixel(20, 10), qRgb((0x1234 + 1500 * 20) >> 8, (0x1234 + 1500 * 20) >> 8,
-                                                    (0x1234 + 1500 * 20) >> 8));
+  EXPECT_EQ(f.Image1->Picture().pixel(20, 10),
+            qRgb((0x1234 + 1500 * 20) >> 8, (0x1234 + 1500 * 20) >> 8, (0x1234 + 1500 * 20) >> 8));
   state->script.success = -1;
   state->script.matchCount = 1;
   state->script.matches[0] = {{0, 0}, {10, 10}, 0, 100.0};
@@ -362,15 +370,15 @@ TEST_P(WithRecordingLibrary, MatchesAreOutlinedOnTheSearchInPictureAndAccumulate
   const QImage& first = f.Image1->Picture();
   ASSERT_EQ(first.size(), QSize(251, 251));
   if (v.OutlineIsWholePicture) {
-    EXPECT_TRUE(IsRed(first, 125, 60));                // top edge, as wide as the picture
-    EXPECT_TRUE(IsRed(first, 50, 200));                // left edge, as high as the picture
+    EXPECT_TRUE(IsRed(first, 125, 60));  // top edge, as wide as the picture
+    EXPECT_TRUE(IsRed(first, 50, 200));  // left edge, as high as the picture
   } else {
-    EXPECT_TRUE(IsRed(first, 70, 60));                 // top edge
-    EXPECT_TRUE(IsRed(first, 90, 75));                 // right edge
-    EXPECT_TRUE(IsRed(first, 70, 90));                 // bottom edge
-    EXPECT_TRUE(IsRed(first, 51, 75));                 // within the 5-pixel pen
-    EXPECT_FALSE(IsRed(first, 56, 75));                // inside the outline
-    EXPECT_FALSE(IsRed(first, 70, 94));                // beyond the pen
+    EXPECT_TRUE(IsRed(first, 70, 60));   // top edge
+    EXPECT_TRUE(IsRed(first, 90, 75));   // right edge
+    EXPECT_TRUE(IsRed(first, 70, 90));   // bottom edge
+    EXPECT_TRUE(IsRed(first, 51, 75));   // within the 5-pixel pen
+    EXPECT_FALSE(IsRed(first, 56, 75));  // inside the outline
+    EXPECT_FALSE(IsRed(first, 70, 94));  // beyond the pen
   }
   EXPECT_FALSE(IsRed(first, 20, 20));
   state->script.matches[0] = {{5, 5}, {10, 10}, 0, 100.0};
@@ -446,7 +454,8 @@ TEST(WithoutLibrary, HandlersLogNotAvailableAndCallNothing) {
     w.form->Button4Click(nullptr);
     w.form->Button6Click(nullptr);
     w.form->Button5Click(nullptr);
-    QStringList expected{QStringLiteral("Error loading Pexora.dll"), QStringLiteral("Error creating object, error code: 6"),
+    QStringList expected{QStringLiteral("Error loading Pexora.dll"),
+                         QStringLiteral("Error creating object, error code: 6"),
                          QStringLiteral("Error creating object, error code: 6")};
     if (program.variant().LogsProcessingNotice)
       expected << QStringLiteral("Processing... please wait, this can take a while...");

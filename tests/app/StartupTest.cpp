@@ -118,11 +118,11 @@ TEST_P(Startup, EditsHaveNoLengthLimit) {
 TEST_P(Startup, TabGoesThroughTheControlsInLayoutOrder) {
   w.Open(v);
   Unit1::TForm1& f = *w.form;
-  std::vector<QWidget*> expected{f.Edit1,     f.Button2,   f.Edit2,     f.Button3,     f.Memo1,        f.Button4,
-                                 f.Button5,   f.Button6,   f.RadioButton1, f.RadioButton2, f.Edit3,   f.TrackBar1,
-                                 f.TrackBar2, f.Edit4,     f.TrackBar3, f.Edit5,       f.TrackBar4,   f.Edit6,
-                                 f.Edit7,     f.Edit8,     f.Edit9,     f.TrackBar5,   f.TrackBar6,   f.TrackBar7,
-                                 f.TrackBar8, f.Edit10,    f.TrackBar9, f.CheckBox1};
+  std::vector<QWidget*> expected{f.Edit1,     f.Button2, f.Edit2,        f.Button3,      f.Memo1,     f.Button4,
+                                 f.Button5,   f.Button6, f.RadioButton1, f.RadioButton2, f.Edit3,     f.TrackBar1,
+                                 f.TrackBar2, f.Edit4,   f.TrackBar3,    f.Edit5,        f.TrackBar4, f.Edit6,
+                                 f.Edit7,     f.Edit8,   f.Edit9,        f.TrackBar5,    f.TrackBar6, f.TrackBar7,
+                                 f.TrackBar8, f.Edit10,  f.TrackBar9,    f.CheckBox1};
   if (f.ComboBox1) expected.push_back(f.ComboBox1);
   expected.push_back(f.Button1);
   std::vector<QWidget*> chain;

@@ -2,10 +2,10 @@
 // with its units started and its modal boxes answered.
 #pragma once
 
-#include "ModalAnswerer.h"
-#include "PlatformLibrary.h"
 #include "FreeImageLoader.h"
+#include "ModalAnswerer.h"
 #include "PexoraDefs.h"
+#include "PlatformLibrary.h"
 #include "Unit1.h"
 #include "toolkit/FormatSettings.h"
 

@@ -17,10 +17,14 @@ namespace {
 
 // Every entry-point variable, in the order of the export names.
 #define ENTRY(name) reinterpret_cast<void**>(&FIL::FIL_FreeImage_##name)
-void** const kEntryPoints[16] = {ENTRY(GetFileType), ENTRY(GetFIFFromFilename), ENTRY(Load), ENTRY(GetInfoHeader),
-                                 ENTRY(GetInfo),     ENTRY(GetBPP),              ENTRY(GetBits), ENTRY(Unload),
-                                 ENTRY(Initialise),  ENTRY(DeInitialise),        ENTRY(Save), ENTRY(Allocate),
-                                 ENTRY(GetColorsUsed), ENTRY(GetHeight),         ENTRY(GetWidth), ENTRY(Rescale)};
+void** const kEntryPoints[16] = {ENTRY(GetFileType),   ENTRY(GetFIFFromFilename),
+                                 ENTRY(Load),          ENTRY(GetInfoHeader),
+                                 ENTRY(GetInfo),       ENTRY(GetBPP),
+                                 ENTRY(GetBits),       ENTRY(Unload),
+                                 ENTRY(Initialise),    ENTRY(DeInitialise),
+                                 ENTRY(Save),          ENTRY(Allocate),
+                                 ENTRY(GetColorsUsed), ENTRY(GetHeight),
+                                 ENTRY(GetWidth),      ENTRY(Rescale)};
 #undef ENTRY
 
 std::string DoubleFolder(const std::string& kind) { return std::string(FREEIMAGE_DOUBLES_DIR) + "/" + kind; }
@@ -124,8 +128,7 @@ TEST_P(IncompleteLibrary, StaysLoadedWithTheServicesOffUntilTheEnd) {
   EXPECT_TRUE(IsMapped(c.kind));
   if (c.missing) {
     // Every other export is still resolved.
-    for (int i = 0; i < 16; ++i)
-      EXPECT_EQ(*kEntryPoints[i] == nullptr, i + 1 == c.missing) << "entry point " << i + 1;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(*kEntryPoints[i] == nullptr, i + 1 == c.missing) << "entry point " << i + 1;
   }
 
   Double().fileType = 13;
@@ -143,17 +146,18 @@ TEST_P(IncompleteLibrary, StaysLoadedWithTheServicesOffUntilTheEnd) {
   EXPECT_NE(FIL::FreeImageDLLHandle, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FreeImageBinding, IncompleteLibrary,
-    ::testing::Values(Incomplete{"without_1", 1}, Incomplete{"without_2", 2}, Incomplete{"without_3", 3},
-                      Incomplete{"without_4", 4}, Incomplete{"without_5", 5}, Incomplete{"without_6", 6},
-                      Incomplete{"without_7", 7}, Incomplete{"without_8", 8}, Incomplete{"without_9", 9},
-                      Incomplete{"without_10", 10}, Incomplete{"without_11", 11}, Incomplete{"without_12", 12},
-                      Incomplete{"without_13", 13}, Incomplete{"without_14", 14}, Incomplete{"without_15", 15},
-                      Incomplete{"without_16", 16},
-                      // The UTF-16 names of the Windows library are not the ones bound here.
-                      Incomplete{"wide_names", 0}),
-    [](const ::testing::TestParamInfo<Incomplete>& info) { return std::string(info.param.kind); });
+INSTANTIATE_TEST_SUITE_P(FreeImageBinding, IncompleteLibrary,
+                         ::testing::Values(Incomplete{"without_1", 1}, Incomplete{"without_2", 2},
+                                           Incomplete{"without_3", 3}, Incomplete{"without_4", 4},
+                                           Incomplete{"without_5", 5}, Incomplete{"without_6", 6},
+                                           Incomplete{"without_7", 7}, Incomplete{"without_8", 8},
+                                           Incomplete{"without_9", 9}, Incomplete{"without_10", 10},
+                                           Incomplete{"without_11", 11}, Incomplete{"without_12", 12},
+                                           Incomplete{"without_13", 13}, Incomplete{"without_14", 14},
+                                           Incomplete{"without_15", 15}, Incomplete{"without_16", 16},
+                                           // The UTF-16 names of the Windows library are not the ones bound here.
+                                           Incomplete{"wide_names", 0}),
+                         [](const ::testing::TestParamInfo<Incomplete>& info) { return std::string(info.param.kind); });
 
 class BoundDouble : public FreeImageBinding {
  protected:
@@ -219,11 +223,10 @@ INSTANTIATE_TEST_SUITE_P(FreeImageBinding, FallbackTable,
                          ::testing::Values(Fallback{"a.tga", 17}, Fallback{"a.TGA", 17}, Fallback{"a.Targa", 17},
                                            Fallback{"a.TARGA", 17}, Fallback{"a.mng", 6}, Fallback{"a.MnG", 6},
                                            Fallback{"a.pcd", 9}, Fallback{"a.PCD", 9}, Fallback{"a.wbmp", 19},
-                                           Fallback{"a.WBmp", 19}, Fallback{"a.cut", 21},
-                                           Fallback{"dir/b.CUT", 21}, Fallback{"a.tga.bak", -1},
-                                           Fallback{"a.tg", -1}, Fallback{"a.wbm", -1}, Fallback{"tga", -1},
-                                           Fallback{"a.", -1}, Fallback{"dir.tga/b", -1}, Fallback{"", -1},
-                                           Fallback{"a.xyz", -1}));
+                                           Fallback{"a.WBmp", 19}, Fallback{"a.cut", 21}, Fallback{"dir/b.CUT", 21},
+                                           Fallback{"a.tga.bak", -1}, Fallback{"a.tg", -1}, Fallback{"a.wbm", -1},
+                                           Fallback{"tga", -1}, Fallback{"a.", -1}, Fallback{"dir.tga/b", -1},
+                                           Fallback{"", -1}, Fallback{"a.xyz", -1}));
 
 struct FlagsCase {
   const char* label;
@@ -252,15 +255,14 @@ TEST_P(LoadFlags, AccurateForJpegOnly) {
   EXPECT_EQ(Double().unloadCalls, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FreeImageBinding, LoadFlags,
-    ::testing::Values(FlagsCase{"JpegByContent", 2, -1, "photo.png", 2, 2},
-                      FlagsCase{"JpegByName", -1, 2, "photo.jpg", 2, 2},
-                      FlagsCase{"PngNamedJpg", 13, 2, "photo.jpg", 13, 0},
-                      FlagsCase{"Bmp", 0, 0, "photo.bmp", 0, 0},
-                      FlagsCase{"TargaByExtension", -1, -1, "photo.TGA", 17, 0},
-                      FlagsCase{"Unknown", -1, -1, "photo.xyz", -1, 0}),
-    [](const ::testing::TestParamInfo<FlagsCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(FreeImageBinding, LoadFlags,
+                         ::testing::Values(FlagsCase{"JpegByContent", 2, -1, "photo.png", 2, 2},
+                                           FlagsCase{"JpegByName", -1, 2, "photo.jpg", 2, 2},
+                                           FlagsCase{"PngNamedJpg", 13, 2, "photo.jpg", 13, 0},
+                                           FlagsCase{"Bmp", 0, 0, "photo.bmp", 0, 0},
+                                           FlagsCase{"TargaByExtension", -1, -1, "photo.TGA", 17, 0},
+                                           FlagsCase{"Unknown", -1, -1, "photo.xyz", -1, 0}),
+                         [](const ::testing::TestParamInfo<FlagsCase>& info) { return std::string(info.param.label); });
 
 TEST_F(BoundDouble, TheDecodedPictureIsShownTopRowFirstAndReleased) {
   Double().fileType = 0;
@@ -317,12 +319,13 @@ TEST_P(FailureInsideFreeImage, IsCaughtAndEndsInTheFailureValue) {
   EXPECT_EQ(Double().unloadCalls, c.unloads);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FreeImageBinding, FailureInsideFreeImage,
-    ::testing::Values(FailureCase{"InLoad", Throw::InLoad, false, 0},
-                      FailureCase{"InGetInfoHeader", Throw::InGetInfoHeader, false, 1},
-                      FailureCase{"InGetBits", Throw::InGetBits, true, 1}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(FreeImageBinding, FailureInsideFreeImage,
+                         ::testing::Values(FailureCase{"InLoad", Throw::InLoad, false, 0},
+                                           FailureCase{"InGetInfoHeader", Throw::InGetInfoHeader, false, 1},
+                                           FailureCase{"InGetBits", Throw::InGetBits, true, 1}),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) {
+                           return std::string(info.param.label);
+                         });
 
 TEST_F(BoundDouble, AFailureInFileTypeDetectionGivesUnknown) {
   Double().throwIn = Throw::InGetFileType;

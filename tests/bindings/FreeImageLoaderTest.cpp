@@ -62,23 +62,22 @@ TP::Pixels Pattern(int width, int height, const std::vector<std::uint32_t>& colo
 TEST_F(RealFreeImage, BindsAllSixteenEntryPoints) {
   EXPECT_TRUE(FIL::FreeImageDLLLoaded);
   EXPECT_NE(FIL::FreeImageDLLHandle, 0u);
-  const void* entryPoints[] = {
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetFileType),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetFIFFromFilename),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Load),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetInfoHeader),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetInfo),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetBPP),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetBits),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Unload),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Initialise),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_DeInitialise),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Save),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Allocate),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetColorsUsed),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetHeight),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_GetWidth),
-      reinterpret_cast<void*>(FIL::FIL_FreeImage_Rescale)};
+  const void* entryPoints[] = {reinterpret_cast<void*>(FIL::FIL_FreeImage_GetFileType),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetFIFFromFilename),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Load),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetInfoHeader),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetInfo),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetBPP),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetBits),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Unload),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Initialise),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_DeInitialise),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Save),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Allocate),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetColorsUsed),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetHeight),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_GetWidth),
+                               reinterpret_cast<void*>(FIL::FIL_FreeImage_Rescale)};
   for (const void* p : entryPoints) EXPECT_NE(p, nullptr);
 }
 
@@ -102,17 +101,14 @@ std::ostream& operator<<(std::ostream& os, const DepthCase& c) { return os << c.
 // Colours at 16 bits: channels of 0 and 255 survive both layouts; the grey
 // keeps 5 bits of 0x84 (16 of 31) and, for green in 5-6-5, 6 bits (33 of 63).
 const std::vector<std::uint32_t> k16Colours = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,
-                                              0xFF000000, 0xFFFF00FF, 0xFF848484};
-const std::vector<std::uint32_t> k16Shown555 = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,
-                                               0x000000, 0xFF00FF, 0x848484};
-const std::vector<std::uint32_t> k16Shown565 = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,
-                                               0x000000, 0xFF00FF, 0x848684};
-const std::vector<std::uint32_t> kSixColours = {0xFF102030, 0xFFF0E0D0, 0xFF00FF00,
-                                               0xFF7F3F1F, 0xFF0000FF, 0xFFFFFFFF};
+                                               0xFF000000, 0xFFFF00FF, 0xFF848484};
+const std::vector<std::uint32_t> k16Shown555 = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFF00FF, 0x848484};
+const std::vector<std::uint32_t> k16Shown565 = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFF00FF, 0x848684};
+const std::vector<std::uint32_t> kSixColours = {0xFF102030, 0xFFF0E0D0, 0xFF00FF00, 0xFF7F3F1F, 0xFF0000FF, 0xFFFFFFFF};
 const std::vector<std::uint32_t> kSixShown = {0x102030, 0xF0E0D0, 0x00FF00, 0x7F3F1F, 0x0000FF, 0xFFFFFF};
 // With alpha that the bitmap must drop, colours not premultiplied.
 const std::vector<std::uint32_t> kAlphaColours = {0x00102030, 0x80F0E0D0, 0xFF00FF00,
-                                                 0x017F3F1F, 0x400000FF, 0xFFFFFFFF};
+                                                  0x017F3F1F, 0x400000FF, 0xFFFFFFFF};
 
 class DecodesBitDepth : public RealFreeImage, public ::testing::WithParamInterface<DepthCase> {};
 
@@ -144,8 +140,16 @@ TEST_P(DecodesBitDepth, ShowsEveryPixelTopRowFirst) {
 INSTANTIATE_TEST_SUITE_P(
     RealFreeImage, DecodesBitDepth,
     ::testing::Values(
-        DepthCase{"Bmp1", TP::Depth::Bits1, TP::Format::Bmp, "d1.bmp", 1, 0, 13, 3,
-                  {0xFF102030, 0xFFF0E0D0}, {0x102030, 0xF0E0D0}},
+        DepthCase{"Bmp1",
+                  TP::Depth::Bits1,
+                  TP::Format::Bmp,
+                  "d1.bmp",
+                  1,
+                  0,
+                  13,
+                  3,
+                  {0xFF102030, 0xFFF0E0D0},
+                  {0x102030, 0xF0E0D0}},
         DepthCase{"Bmp4", TP::Depth::Bits4, TP::Format::Bmp, "d4.bmp", 4, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Bmp8", TP::Depth::Bits8, TP::Format::Bmp, "d8.bmp", 8, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Bmp16_555", TP::Depth::Bits16_555, TP::Format::Bmp, "d555.bmp", 16, 0x03E0, 5, 3, k16Colours,
@@ -154,19 +158,26 @@ INSTANTIATE_TEST_SUITE_P(
                   k16Shown565},
         DepthCase{"Bmp24", TP::Depth::Bits24, TP::Format::Bmp, "d24.bmp", 24, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Bmp32", TP::Depth::Bits32, TP::Format::Bmp, "d32.bmp", 32, 0, 5, 3, kAlphaColours, kSixShown},
-        DepthCase{"Png1", TP::Depth::Bits1, TP::Format::Png, "d1.png", 1, 0, 13, 3,
-                  {0xFF102030, 0xFFF0E0D0}, {0x102030, 0xF0E0D0}},
+        DepthCase{"Png1",
+                  TP::Depth::Bits1,
+                  TP::Format::Png,
+                  "d1.png",
+                  1,
+                  0,
+                  13,
+                  3,
+                  {0xFF102030, 0xFFF0E0D0},
+                  {0x102030, 0xF0E0D0}},
         DepthCase{"Png4", TP::Depth::Bits4, TP::Format::Png, "d4.png", 4, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Png8", TP::Depth::Bits8, TP::Format::Png, "d8.png", 8, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Png24", TP::Depth::Bits24, TP::Format::Png, "d24.png", 24, 0, 5, 3, kSixColours, kSixShown},
         DepthCase{"Png32", TP::Depth::Bits32, TP::Format::Png, "d32.png", 32, 0, 5, 3, kAlphaColours, kSixShown},
-        DepthCase{"Targa24", TP::Depth::Bits24, TP::Format::Targa, "d24.tga", 24, 0, 5, 3, kSixColours,
-                  kSixShown},
+        DepthCase{"Targa24", TP::Depth::Bits24, TP::Format::Targa, "d24.tga", 24, 0, 5, 3, kSixColours, kSixShown},
         // A PNG under a JPEG name: decoded as the PNG it is.
-        DepthCase{"PngNamedJpg", TP::Depth::Bits8, TP::Format::Png, "png-in-disguise.jpg", 8, 0, 5, 3,
-                  kSixColours, kSixShown},
-        DepthCase{"NonAsciiName", TP::Depth::Bits24, TP::Format::Png, "Bild äß 日本.png", 24, 0, 5, 3,
-                  kSixColours, kSixShown}),
+        DepthCase{"PngNamedJpg", TP::Depth::Bits8, TP::Format::Png, "png-in-disguise.jpg", 8, 0, 5, 3, kSixColours,
+                  kSixShown},
+        DepthCase{"NonAsciiName", TP::Depth::Bits24, TP::Format::Png, "Bild äß 日本.png", 24, 0, 5, 3, kSixColours,
+                  kSixShown}),
     [](const ::testing::TestParamInfo<DepthCase>& info) { return std::string(info.param.label); });
 
 TEST_F(RealFreeImage, DecodesAJpegCloseToItsColours) {
@@ -187,9 +198,9 @@ TEST_F(RealFreeImage, DecodesAJpegCloseToItsColours) {
     for (int x = 0; x < p.width; ++x) {
       if (x % 16 < 4 || x % 16 > 11 || y % 16 < 4 || y % 16 > 11) continue;
       const QRgb got = bitmap->pixel(x, y), want = p.At(x, y);
-      EXPECT_LE(std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)) +
-                    std::abs(qBlue(got) - qBlue(want)),
-                24)
+      EXPECT_LE(
+          std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)) + std::abs(qBlue(got) - qBlue(want)),
+          24)
           << "pixel " << x << "," << y;
     }
 }
@@ -235,12 +246,13 @@ TEST_P(DecodesSixteenBitSamples, ShowsTheTopEightBitsOfEverySample) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealFreeImage, DecodesSixteenBitSamples,
-    ::testing::Values(SixteenBitCase{"Grey16Png", TP::Special::Grey16Png, "grey16.png", 1},
-                      SixteenBitCase{"Rgb16Png", TP::Special::Rgb16Png, "rgb16.png", 3},
-                      SixteenBitCase{"Rgba16Png", TP::Special::Rgba16Png, "rgba16.png", 4}),
-    [](const ::testing::TestParamInfo<SixteenBitCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(RealFreeImage, DecodesSixteenBitSamples,
+                         ::testing::Values(SixteenBitCase{"Grey16Png", TP::Special::Grey16Png, "grey16.png", 1},
+                                           SixteenBitCase{"Rgb16Png", TP::Special::Rgb16Png, "rgb16.png", 3},
+                                           SixteenBitCase{"Rgba16Png", TP::Special::Rgba16Png, "rgba16.png", 4}),
+                         [](const ::testing::TestParamInfo<SixteenBitCase>& info) {
+                           return std::string(info.param.label);
+                         });
 
 struct FloatCase {
   const char* label;
@@ -267,11 +279,10 @@ TEST_P(DecodesFloatingPointSamples, ShowsThePictureTonedToEightBits) {
   for (int x = 0; x < 3; ++x) EXPECT_GT(brightness(x, 0), brightness(x, 1)) << "column " << x;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealFreeImage, DecodesFloatingPointSamples,
-    ::testing::Values(FloatCase{"FloatPfm", TP::Special::FloatPfm, "float.pfm"},
-                      FloatCase{"RgbFloatPfm", TP::Special::RgbFloatPfm, "rgbf.pfm"}),
-    [](const ::testing::TestParamInfo<FloatCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(RealFreeImage, DecodesFloatingPointSamples,
+                         ::testing::Values(FloatCase{"FloatPfm", TP::Special::FloatPfm, "float.pfm"},
+                                           FloatCase{"RgbFloatPfm", TP::Special::RgbFloatPfm, "rgbf.pfm"}),
+                         [](const ::testing::TestParamInfo<FloatCase>& info) { return std::string(info.param.label); });
 
 // ---- format detection and files that do not decode ----
 
@@ -280,9 +291,9 @@ enum class Content { Png, Jpeg, Bmp, Ico, Garbage, Empty, TruncatedPng, Folder, 
 struct FileCase {
   const char* label;
   Content content;
-  const char* fileName;       // under the test folder; "" for an empty name
-  std::int32_t format;        // FreeImageGetFileFormat
-  bool decodes;               // FreeImageLoadImage
+  const char* fileName;  // under the test folder; "" for an empty name
+  std::int32_t format;   // FreeImageGetFileFormat
+  bool decodes;          // FreeImageLoadImage
 };
 
 std::ostream& operator<<(std::ostream& os, const FileCase& c) { return os << c.label; }
@@ -301,7 +312,9 @@ class FileKinds : public RealFreeImage, public ::testing::WithParamInterface<Fil
       case Content::Ico:  // FreeImage writes icons of square sizes
         EXPECT_TRUE(TP::Write(path, Pattern(16, 16, kSixColours), TP::Depth::Bits24, TP::Format::Ico));
         break;
-      case Content::Garbage: WriteBytes(path, QByteArray("this is not a picture at all, only some text\n").repeated(20)); break;
+      case Content::Garbage:
+        WriteBytes(path, QByteArray("this is not a picture at all, only some text\n").repeated(20));
+        break;
       case Content::Empty: WriteBytes(path, {}); break;
       case Content::TruncatedPng: {
         const QString whole = Path("whole-for-truncation.png");
@@ -333,37 +346,39 @@ TEST_P(FileKinds, FormatAndDecoding) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealFreeImage, FileKinds,
-    ::testing::Values(
-        FileCase{"Png", Content::Png, "a.png", kPng, true},
-        FileCase{"PngNamedJpg", Content::Png, "a.jpg", kPng, true},
-        FileCase{"JpegNamedPng", Content::Jpeg, "b.png", kJpeg, true},
-        FileCase{"BmpWithoutExtension", Content::Bmp, "bitmap", kBmp, true},
-        // Icons and animated cursors are refused by name, whatever they hold.
-        FileCase{"Ico", Content::Ico, "c.ico", -1, false},
-        FileCase{"IcoUpperCase", Content::Ico, "c2.ICO", -1, false},
-        FileCase{"PngNamedIco", Content::Png, "d.Ico", -1, false},
-        FileCase{"PngNamedAni", Content::Png, "e.aNi", -1, false},
-        FileCase{"PngNamedPngIco", Content::Png, "f.png.ico", -1, false},
-        // Only the exact extensions are refused, upper-cased in ASCII alone
-        // (a dotless i stays what it is); FreeImage then reads and decodes
-        // the icon.
-        FileCase{"IcoNamedIcon", Content::Ico, "g.icon", kIco, true},
-        FileCase{"IcoWithDotlessI", Content::Ico, "h.\xC4\xB1" "co", kIco, true},
-        // The extension is that of the last path component.
-        FileCase{"PngInFolderNamedIco", Content::Png, "icons.ico/i.png", kPng, true},
-        FileCase{"GarbageInDottedFolder", Content::Garbage, "dotted.tga/plain", -1, false},
-        FileCase{"GarbageUnknownExtension", Content::Garbage, "j.xyz", -1, false},
-        FileCase{"GarbageNoExtension", Content::Garbage, "garbage", -1, false},
-        FileCase{"GarbageNamedJpg", Content::Garbage, "k.jpg", kJpeg, false},
-        FileCase{"GarbageNamedTga", Content::Garbage, "l.TGA", kTarga, false},
-        FileCase{"EmptyNamedGif", Content::Empty, "m.gif", kGif, false},
-        FileCase{"TruncatedPng", Content::TruncatedPng, "n.png", kPng, false},
-        FileCase{"FolderNamedPng", Content::Folder, "o.png", kPng, false},
-        FileCase{"MissingNamedPng", Content::Nothing, "missing.png", kPng, false},
-        FileCase{"MissingNoExtension", Content::Nothing, "missing", -1, false},
-        FileCase{"EmptyName", Content::Nothing, "", -1, false}),
-    [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(RealFreeImage, FileKinds,
+                         ::testing::Values(FileCase{"Png", Content::Png, "a.png", kPng, true},
+                                           FileCase{"PngNamedJpg", Content::Png, "a.jpg", kPng, true},
+                                           FileCase{"JpegNamedPng", Content::Jpeg, "b.png", kJpeg, true},
+                                           FileCase{"BmpWithoutExtension", Content::Bmp, "bitmap", kBmp, true},
+                                           // Icons and animated cursors are refused by name, whatever they hold.
+                                           FileCase{"Ico", Content::Ico, "c.ico", -1, false},
+                                           FileCase{"IcoUpperCase", Content::Ico, "c2.ICO", -1, false},
+                                           FileCase{"PngNamedIco", Content::Png, "d.Ico", -1, false},
+                                           FileCase{"PngNamedAni", Content::Png, "e.aNi", -1, false},
+                                           FileCase{"PngNamedPngIco", Content::Png, "f.png.ico", -1, false},
+                                           // Only the exact extensions are refused, upper-cased in ASCII alone
+                                           // (a dotless i stays what it is); FreeImage then reads and decodes
+                                           // the icon.
+                                           FileCase{"IcoNamedIcon", Content::Ico, "g.icon", kIco, true},
+                                           FileCase{"IcoWithDotlessI", Content::Ico,
+                                                    "h.\xC4\xB1"
+                                                    "co",
+                                                    kIco, true},
+                                           // The extension is that of the last path component.
+                                           FileCase{"PngInFolderNamedIco", Content::Png, "icons.ico/i.png", kPng, true},
+                                           FileCase{"GarbageInDottedFolder", Content::Garbage, "dotted.tga/plain", -1,
+                                                    false},
+                                           FileCase{"GarbageUnknownExtension", Content::Garbage, "j.xyz", -1, false},
+                                           FileCase{"GarbageNoExtension", Content::Garbage, "garbage", -1, false},
+                                           FileCase{"GarbageNamedJpg", Content::Garbage, "k.jpg", kJpeg, false},
+                                           FileCase{"GarbageNamedTga", Content::Garbage, "l.TGA", kTarga, false},
+                                           FileCase{"EmptyNamedGif", Content::Empty, "m.gif", kGif, false},
+                                           FileCase{"TruncatedPng", Content::TruncatedPng, "n.png", kPng, false},
+                                           FileCase{"FolderNamedPng", Content::Folder, "o.png", kPng, false},
+                                           FileCase{"MissingNamedPng", Content::Nothing, "missing.png", kPng, false},
+                                           FileCase{"MissingNoExtension", Content::Nothing, "missing", -1, false},
+                                           FileCase{"EmptyName", Content::Nothing, "", -1, false}),
+                         [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.label); });
 
 }  // namespace

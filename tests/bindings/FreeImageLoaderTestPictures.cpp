@@ -43,13 +43,11 @@ QByteArray Name(const QString& path) { return path.toUtf8(); }
 
 bool Write(const QString& path, const Pixels& pixels, Depth depth, Format format) {
   const unsigned bpp = Bpp(depth);
-  FIBITMAP* dib = depth == Depth::Bits16_565
-                      ? FreeImage_Allocate(pixels.width, pixels.height, 16, FI16_565_RED_MASK,
-                                           FI16_565_GREEN_MASK, FI16_565_BLUE_MASK)
-                  : depth == Depth::Bits16_555
-                      ? FreeImage_Allocate(pixels.width, pixels.height, 16, FI16_555_RED_MASK,
-                                           FI16_555_GREEN_MASK, FI16_555_BLUE_MASK)
-                      : FreeImage_Allocate(pixels.width, pixels.height, static_cast<int>(bpp));
+  FIBITMAP* dib = depth == Depth::Bits16_565   ? FreeImage_Allocate(pixels.width, pixels.height, 16, FI16_565_RED_MASK,
+                                                                    FI16_565_GREEN_MASK, FI16_565_BLUE_MASK)
+                  : depth == Depth::Bits16_555 ? FreeImage_Allocate(pixels.width, pixels.height, 16, FI16_555_RED_MASK,
+                                                                    FI16_555_GREEN_MASK, FI16_555_BLUE_MASK)
+                                               : FreeImage_Allocate(pixels.width, pixels.height, static_cast<int>(bpp));
   if (!dib) return false;
 
   std::vector<std::uint32_t> colours;  // palette depths: colour i sits at index size - 1 - i
@@ -114,8 +112,14 @@ bool WriteSpecial(const QString& path, Special kind) {
     case Special::Grey16Png: type = FIT_UINT16; break;
     case Special::Rgb16Png: type = FIT_RGB16; break;
     case Special::Rgba16Png: type = FIT_RGBA16; break;
-    case Special::FloatPfm: type = FIT_FLOAT; fif = FIF_PFM; break;
-    case Special::RgbFloatPfm: type = FIT_RGBF; fif = FIF_PFM; break;
+    case Special::FloatPfm:
+      type = FIT_FLOAT;
+      fif = FIF_PFM;
+      break;
+    case Special::RgbFloatPfm:
+      type = FIT_RGBF;
+      fif = FIF_PFM;
+      break;
   }
   FIBITMAP* dib = FreeImage_AllocateT(type, width, height);
   if (!dib) return false;

@@ -10,7 +10,9 @@ namespace {
 
 class PexoraBinding : public ::testing::Test {
  protected:
-  void UseFolder(const std::string& sub) { PlatformLibrary::SetFirstSearchFolder(std::string(TESTLIBS_DIR) + "/" + sub); }
+  void UseFolder(const std::string& sub) {
+    PlatformLibrary::SetFirstSearchFolder(std::string(TESTLIBS_DIR) + "/" + sub);
+  }
   void TearDown() override {
     if (PexoraLibraryHandle) FreePexoraLibrary();
   }
@@ -60,8 +62,8 @@ TEST_P(IncompleteLibrary, IsUnloadedAtOnceAndNothingStaysCallable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Binding, IncompleteLibrary,
-                         ::testing::Values(Incomplete{"pexora_without_bitmap_handle"},
-                                           Incomplete{"pexora_wrong_case"}, Incomplete{"no_library_here"}),
+                         ::testing::Values(Incomplete{"pexora_without_bitmap_handle"}, Incomplete{"pexora_wrong_case"},
+                                           Incomplete{"no_library_here"}),
                          [](const auto& info) {
                            std::string n = info.param.folder;
                            for (char& c : n)

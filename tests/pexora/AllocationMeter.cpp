@@ -28,8 +28,7 @@ void* Allocate(size_t size, size_t alignment) {
     return nullptr;
   }
   int64_t seen = peak.load();
-  while (now > seen && !peak.compare_exchange_weak(seen, now)) {
-  }
+  while (now > seen && !peak.compare_exchange_weak(seen, now)) {}
   return p;
 }
 

@@ -32,7 +32,8 @@ Image Gradient(bool across) {
   for (int32_t y = 0; y < picture.height; ++y) {
     for (int32_t x = 0; x < picture.width; ++x) {
       const uint32_t t = uint32_t(across ? x * 255 / (picture.width - 1) : y * 255 / (picture.height - 1));
-      picture.pixels[size_t(y) * size_t(picture.width) + size_t(x)] = 0xFF000000u | (t << 16) | ((255 - t) << 8) | (t / 2);
+      picture.pixels[size_t(y) * size_t(picture.width) + size_t(x)] =
+          0xFF000000u | (t << 16) | ((255 - t) << 8) | (t / 2);
     }
   }
   return picture;
@@ -44,9 +45,15 @@ struct Background {
 };
 
 std::vector<Background> Backgrounds() {
-  return {{"black", Flat(0x000000)},          {"white", Flat(0xFFFFFF)},         {"grey", Flat(0x808080)},
-          {"green", Flat(0x00FF00)},          {"dark blue", Flat(0x101050)},     {"gradient across", Gradient(true)},
-          {"gradient down", Gradient(false)}, {"noise", RandomPicture(80, 70, 5)}, {"photo-like", NaturalPicture(80, 70, 6)}};
+  return {{"black", Flat(0x000000)},
+          {"white", Flat(0xFFFFFF)},
+          {"grey", Flat(0x808080)},
+          {"green", Flat(0x00FF00)},
+          {"dark blue", Flat(0x101050)},
+          {"gradient across", Gradient(true)},
+          {"gradient down", Gradient(false)},
+          {"noise", RandomPicture(80, 70, 5)},
+          {"photo-like", NaturalPicture(80, 70, 6)}};
 }
 
 struct Icon {

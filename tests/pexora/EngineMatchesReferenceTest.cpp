@@ -15,8 +15,8 @@ namespace pexora::test {
 namespace {
 
 std::string Describe(const Match& m) {
-  return testing::PrintToString(std::vector<int64_t>{m.x, m.y, m.width, m.height, m.difference, m.compared,
-                                                     static_cast<int64_t>(m.sum)});
+  return testing::PrintToString(
+      std::vector<int64_t>{m.x, m.y, m.width, m.height, m.difference, m.compared, static_cast<int64_t>(m.sum)});
 }
 
 void ExpectSameOutcome(const reference::Outcome& expected, const reference::Outcome& actual) {

@@ -3,12 +3,12 @@
 
 #include <vector>
 
-#include "scan/CompareSettings.h"
-#include "core/Match.h"
 #include "ReferenceSearch.h"
-#include "engine/SearchEngine.h"
 #include "api/SearchOptions.h"
+#include "core/Match.h"
 #include "core/StatusError.h"
+#include "engine/SearchEngine.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora::test {
 
@@ -33,9 +33,12 @@ inline reference::Outcome RunEngine(const Image& searched, const Image& target, 
     const SearchObject in(searched), of(target);
     CompareSettings settings = MakeCompareSettings(p);
     ApplySearchOptions(options, {searched.width, searched.height}, settings);
-    outcome.matches = Search(in, of, settings, threads, [progress](double value) {
-      if (progress != nullptr) progress->push_back(value);
-    }, PlaneCache::Instance(), candidateBytes);
+    outcome.matches = Search(
+        in, of, settings, threads,
+        [progress](double value) {
+          if (progress != nullptr) progress->push_back(value);
+        },
+        PlaneCache::Instance(), candidateBytes);
   } catch (const StatusError& error) {
     outcome.code = error.code();
   }

@@ -86,9 +86,8 @@ class KnownSums : public SumSource {
   KnownSums(const std::vector<Match>& truth, uint64_t divisor) : truth_(truth), divisor_(divisor) {}
   int Levels(const Match&) override { return 1; }
   uint64_t SumAt(const Match& m, int level) override {
-    const auto same = std::find_if(truth_.begin(), truth_.end(), [&](const Match& t) {
-      return t.x == m.x && t.y == m.y && t.width == m.width;
-    });
+    const auto same = std::find_if(truth_.begin(), truth_.end(),
+                                   [&](const Match& t) { return t.x == m.x && t.y == m.y && t.width == m.width; });
     exact += level == 1 ? 1 : 0;
     return level == 1 ? same->sum : divisor_ == 0 ? 0 : same->sum / divisor_;
   }
@@ -139,11 +138,16 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
       static const int32_t widths[] = {1, 2, 63, 64, 65, 130, 150};
       const int32_t w = widths[random() % 7], h = 1 + int32_t(random() % 6);
       const Match m{area.X + int32_t(random() % uint32_t(area.Width - w + 1)),
-                    area.Y + int32_t(random() % uint32_t(area.Height - h + 1)), w, h, 0, 1, 0};
+                    area.Y + int32_t(random() % uint32_t(area.Height - h + 1)),
+                    w,
+                    h,
+                    0,
+                    1,
+                    0};
       bool overlaps = false;
       for (const Match& k : kept) overlaps = overlaps || Overlap(k, m);
-      ASSERT_EQ(covered.AnyCovered(m), overlaps) << "round " << round << " at " << m.x << "," << m.y << " " << w
-                                                  << "x" << h;
+      ASSERT_EQ(covered.AnyCovered(m), overlaps)
+          << "round " << round << " at " << m.x << "," << m.y << " " << w << "x" << h;
       std::vector<uint64_t> columns;
       covered.CoveredColumns(m.y, m.height, columns);
       ASSERT_EQ(covered.AnyInColumns(columns, m.x, m.width), overlaps) << "by columns, round " << round;
@@ -158,7 +162,8 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
 TEST(BestCandidates, HoldsTheBestOfAllOfferedUpToItsCapacity) {
   std::mt19937 random(9);
   std::vector<Match> all;
-  for (int i = 0; i < 300; ++i) all.push_back(M(int32_t(random() % 50), int32_t(random() % 50), random() % 5, random() % 7));
+  for (int i = 0; i < 300; ++i)
+    all.push_back(M(int32_t(random() % 50), int32_t(random() % 50), random() % 5, random() % 7));
   for (size_t capacity : {1u, 7u, 299u, 300u, 400u}) {
     BestCandidates best(capacity);
     for (size_t begin = 0; begin < all.size(); begin += 13) {

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "EngineRun.h"
-#include "scan/SearchTemplate.h"
 #include "TestPictures.h"
+#include "scan/SearchTemplate.h"
 
 namespace pexora::test {
 namespace {

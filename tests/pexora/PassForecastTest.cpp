@@ -25,8 +25,8 @@ TEST(PassForecast, PassesFollowUntilOneMeetsFewerThanItsSetHolds) {
   EXPECT_LT(before, 100.0);
 
   struct Case {
-    double met;        // by the pass, over its 10 rows
-    double atLeast;    // seconds forecast once it ended
+    double met;      // by the pass, over its 10 rows
+    double atLeast;  // seconds forecast once it ended
     double atMost;
   };
   const Case passes[] = {
@@ -93,7 +93,7 @@ TEST(PassForecast, ExpectedSums) {
   };
   const Case cases[] = {
       {0, 100, 0.35, 0},
-      {50, 100, 0.35, 50},                   // all enter while there is room
+      {50, 100, 0.35, 50},  // all enter while there is room
       {100, 100, 0.35, 100},
       {100 * 2.718281828459045, 100, 1, 200},  // random order: C (1 + ln(U / C))
       {100 * 2.718281828459045, 100, 0.5, 150},

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "decode/PictureFile.h"
-#include "core/StatusError.h"
 #include "TestPictures.h"
+#include "core/StatusError.h"
+#include "decode/PictureFile.h"
 #include "pexora/pexora.h"
 
 namespace pexora::test {
@@ -60,8 +60,9 @@ void ExpectSamePixels(const Image& expected, const Image& actual, int tolerance 
   for (int32_t y = 0; y < expected.height; ++y) {
     for (int32_t x = 0; x < expected.width; ++x) {
       const uint32_t e = expected.At(x, y), a = actual.At(x, y);
-      const int worst = std::max({std::abs(int(AlphaOf(e)) - int(AlphaOf(a))), std::abs(int(RedOf(e)) - int(RedOf(a))),
-                                  std::abs(int(GreenOf(e)) - int(GreenOf(a))), std::abs(int(BlueOf(e)) - int(BlueOf(a)))});
+      const int worst =
+          std::max({std::abs(int(AlphaOf(e)) - int(AlphaOf(a))), std::abs(int(RedOf(e)) - int(RedOf(a))),
+                    std::abs(int(GreenOf(e)) - int(GreenOf(a))), std::abs(int(BlueOf(e)) - int(BlueOf(a)))});
       if (worst > tolerance && reported++ < 5) {
         ADD_FAILURE() << "pixel " << x << "," << y << ": expected " << std::hex << e << ", got " << a;
       }
@@ -102,7 +103,7 @@ uint32_t TagOf(const std::string& entry) { return uint8_t(entry[0]) | uint32_t{u
 
 // A grey 8-bit TIFF in one strip; the strip tags only when given.
 std::string GreyTiff(uint32_t width, uint32_t height, std::vector<std::string> strips) {
-  std::vector<std::string> entries = {Long(256, width), Long(257, height), Short(258, 8), Short(259, 1),
+  std::vector<std::string> entries = {Long(256, width), Long(257, height), Short(258, 8),    Short(259, 1),
                                       Short(262, 1),    Short(277, 1),     Long(278, height)};
   entries.insert(entries.end(), strips.begin(), strips.end());
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return TagOf(a) < TagOf(b); });
@@ -127,7 +128,8 @@ class PictureDecodingTest : public ::testing::Test {
   // Our decoding of `file` against ImageMagick's decoding of it.
   void ExpectDecodedAsImageMagickDoes(const std::string& file, int tolerance = 0) {
     Convert("'" + File(file).string() + "[0]' PNG32:'" + File(file + ".png").string() + "'");
-    ExpectSamePixels(DecodePictureFile(File(file + ".png").string()), DecodePictureFile(File(file).string()), tolerance);
+    ExpectSamePixels(DecodePictureFile(File(file + ".png").string()), DecodePictureFile(File(file).string()),
+                     tolerance);
   }
 
   TempFolder folder_;
@@ -178,8 +180,10 @@ TEST_F(PictureDecodingTest, BmpLayoutsWrittenByHand) {
   // RLE8, 4 x 3: a delta of (2, 1) skips the rest of the bottom row and half
   // of the next.
   const std::string rle8 = std::string("\x02\x05\x00\x02\x00\x01\x02\x06\x00\x00\x04\x07\x00\x01", 14);
-  const Image rle8Image{4, 3, {0xFF070707, 0xFF070707, 0xFF070707, 0xFF070707, 0, 0, 0xFF060606, 0xFF060606,
-                               0xFF050505, 0xFF050505, 0, 0}};
+  const Image rle8Image{
+      4,
+      3,
+      {0xFF070707, 0xFF070707, 0xFF070707, 0xFF070707, 0, 0, 0xFF060606, 0xFF060606, 0xFF050505, 0xFF050505, 0, 0}};
   // 32 bits without masks whose fourth byte is 0 everywhere: opaque.
   const std::string zeroAlpha = std::string("\x10\x20\x30\x00\x40\x50\x60\x00", 8);
   const Image zeroAlphaImage{2, 1, {0xFF302010, 0xFF605040}};
@@ -210,8 +214,8 @@ TEST_F(PictureDecodingTest, BmpLayoutsWrittenByHand) {
 
 TEST_F(PictureDecodingTest, TiffOfEveryOrientationLayoutAndAlpha) {
   const std::string source = Source().string();
-  static const char* const kOrientations[] = {"TopLeft",  "TopRight", "BottomRight", "BottomLeft",
-                                              "LeftTop",  "RightTop", "RightBottom", "LeftBottom"};
+  static const char* const kOrientations[] = {"TopLeft", "TopRight", "BottomRight", "BottomLeft",
+                                              "LeftTop", "RightTop", "RightBottom", "LeftBottom"};
   for (const char* orientation : kOrientations) {
     SCOPED_TRACE(orientation);
     const std::string name = std::string("oriented-") + orientation + ".tif";
@@ -230,7 +234,8 @@ TEST_F(PictureDecodingTest, TiffOfEveryOrientationLayoutAndAlpha) {
       {"unassociated alpha, 16 bits", "-define tiff:alpha=unassociated -depth 16", 0},
       {"unassociated alpha, separate planes", "-define tiff:alpha=unassociated -interlace plane", 0},
       {"unassociated alpha, separate 16-bit planes", "-define tiff:alpha=unassociated -interlace plane -depth 16", 0},
-      {"unassociated alpha, tiles, LZW", "-define tiff:alpha=unassociated -define tiff:tile-geometry=16x16 -compress lzw", 0},
+      {"unassociated alpha, tiles, LZW",
+       "-define tiff:alpha=unassociated -define tiff:tile-geometry=16x16 -compress lzw", 0},
       // Premultiplied colours keep less than straight ones where alpha is low:
       // both decoders round them back their own way.
       {"associated alpha", "-define tiff:alpha=associated", 1},
@@ -354,7 +359,8 @@ TEST_F(PictureDecodingTest, DecodersWriteNothingToStandardError) {
   Convert("'" + source + "' '" + File("odd.gif").string() + "'");
   Convert("'" + source + "' '" + File("odd.bmp").string() + "'");
   // A TIFF with a private tag that libtiff does not know, and broken files.
-  WriteFile(File("private.tif"), GreyTiff(2, 2, {Long(273, 200), Long(279, 4), Long(65000, 7)}) + std::string(150, 'x'));
+  WriteFile(File("private.tif"),
+            GreyTiff(2, 2, {Long(273, 200), Long(279, 4), Long(65000, 7)}) + std::string(150, 'x'));
   const std::string jpeg = ReadFile(File("odd.jpg"));
   WriteFile(File("half.jpg"), jpeg.substr(0, jpeg.size() / 2));
   WriteFile(File("nostrips.tif"), GreyTiff(64, 64, {}));
@@ -366,12 +372,11 @@ TEST_F(PictureDecodingTest, DecodersWriteNothingToStandardError) {
   ASSERT_GE(redirected, 0);
   dup2(redirected, 2);
   close(redirected);
-  for (const char* name : {"plain.tif", "lzw.tif", "odd.jpg", "odd.gif", "odd.bmp", "private.tif", "half.jpg",
-                                  "nostrips.tif"}) {
+  for (const char* name :
+       {"plain.tif", "lzw.tif", "odd.jpg", "odd.gif", "odd.bmp", "private.tif", "half.jpg", "nostrips.tif"}) {
     try {
       DecodePictureFile(File(name).string());
-    } catch (const StatusError&) {
-    }
+    } catch (const StatusError&) {}
   }
   fflush(stderr);
   dup2(saved, 2);

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "image/Resample.h"
 #include "TestPictures.h"
+#include "image/Resample.h"
 #include "pexora/pexora.h"
 
 namespace pexora::test {
@@ -56,8 +56,8 @@ TEST(Resample, AFlatColourKeepsItsColourWhereverItIsVisible) {
       int worst = 0;
       for (const uint32_t p : Resample(icon, size.Width, size.Height, filter).pixels) {
         if (AlphaOf(p) < 4) continue;
-        worst = std::max({worst, std::abs(int(RedOf(p)) - 0xE0), std::abs(int(GreenOf(p)) - 0x30),
-                          std::abs(int(BlueOf(p)) - 0x10)});
+        worst = std::max(
+            {worst, std::abs(int(RedOf(p)) - 0xE0), std::abs(int(GreenOf(p)) - 0x30), std::abs(int(BlueOf(p)) - 0x10)});
       }
       EXPECT_LE(worst, 1);
     }

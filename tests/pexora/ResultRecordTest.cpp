@@ -105,11 +105,8 @@ TEST_F(ResultRecordTest, ForeignRecordsAreLeftAsTheyWere) {
   TPXResultMatches own[2]{};
   int notMatches = 0;
   const TPXResult foreign[] = {
-      {-1, 2, own},
-      {1, 1, own},
-      {-1, 7, reinterpret_cast<PPXResultMatches>(&notMatches)},
-      {0, 0, nullptr},
-      {-1, 3, nullptr},
+      {-1, 2, own},    {1, 1, own},      {-1, 7, reinterpret_cast<PPXResultMatches>(&notMatches)},
+      {0, 0, nullptr}, {-1, 3, nullptr},
   };
   for (const TPXResult& record : foreign) {
     TPXResult copy = record;

@@ -7,11 +7,11 @@
 
 #include <random>
 
-#include "merge/RowSums.h"
-#include "scan/ScalarScan.h"
-#include "api/SearchOptions.h"
-#include "merge/SumBounds.h"
 #include "TestPictures.h"
+#include "api/SearchOptions.h"
+#include "merge/RowSums.h"
+#include "merge/SumBounds.h"
+#include "scan/ScalarScan.h"
 
 namespace pexora::test {
 namespace {

@@ -18,8 +18,9 @@ TEST(SharedLoop, RunsEveryIndexOnceOnEveryThreadCount) {
     std::vector<std::atomic<int>> runs(1000);
     const std::thread::id caller = std::this_thread::get_id();
     bool onOtherThread = false;
-    RunShared(runs.size(), threads, [&](size_t i) { ++runs[i]; },
-              [&] { onOtherThread = onOtherThread || std::this_thread::get_id() != caller; });
+    RunShared(
+        runs.size(), threads, [&](size_t i) { ++runs[i]; },
+        [&] { onOtherThread = onOtherThread || std::this_thread::get_id() != caller; });
     for (const auto& r : runs) ASSERT_EQ(r.load(), 1);
     EXPECT_FALSE(onOtherThread);
   }

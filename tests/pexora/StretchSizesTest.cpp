@@ -21,12 +21,20 @@ TEST(StretchSizes, SquareIconFrom20To100) {
 }
 
 TEST(StretchSizes, KeepsTheAspectRatioWithTheShorterSideRounded) {
-  EXPECT_EQ(Sizes(40, 20, {10, 10}, {30, 30}),
-            (std::vector<std::pair<int, int>>{{19, 10}, {20, 10}, {21, 11}, {22, 11}, {23, 12}, {24, 12}, {25, 13},
-                                              {26, 13}, {27, 14}, {28, 14}, {29, 15}, {30, 15}}));
+  EXPECT_EQ(Sizes(40, 20, {10, 10}, {30, 30}), (std::vector<std::pair<int, int>>{{19, 10},
+                                                                                 {20, 10},
+                                                                                 {21, 11},
+                                                                                 {22, 11},
+                                                                                 {23, 12},
+                                                                                 {24, 12},
+                                                                                 {25, 13},
+                                                                                 {26, 13},
+                                                                                 {27, 14},
+                                                                                 {28, 14},
+                                                                                 {29, 15},
+                                                                                 {30, 15}}));
   // Portrait: the height steps.
-  EXPECT_EQ(Sizes(2, 3, {1, 1}, {3, 5}),
-            (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 3}, {3, 4}, {3, 5}}));
+  EXPECT_EQ(Sizes(2, 3, {1, 1}, {3, 5}), (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {2, 3}, {3, 4}, {3, 5}}));
 }
 
 TEST(StretchSizes, LimitsAndDegenerateRanges) {

@@ -22,7 +22,7 @@ Image TakeBitmap32(FIBITMAP* dib) {
     const BYTE* line = FreeImage_GetScanLine(dib, height - 1 - y);
     for (int32_t x = 0; x < width; ++x) {
       out.pixels[size_t(y) * size_t(width) + size_t(x)] = Pack(line[4 * x + FI_RGBA_ALPHA], line[4 * x + FI_RGBA_RED],
-                                                              line[4 * x + FI_RGBA_GREEN], line[4 * x + FI_RGBA_BLUE]);
+                                                               line[4 * x + FI_RGBA_GREEN], line[4 * x + FI_RGBA_BLUE]);
     }
   }
   FreeImage_Unload(dib);
@@ -73,7 +73,8 @@ Image NaturalPicture(int32_t width, int32_t height, uint32_t seed) {
     const int32_t bx = int32_t(random() % uint32_t(width)), by = int32_t(random() % uint32_t(height));
     const uint32_t colour = static_cast<uint32_t>(random()) | 0xFF000000u;
     for (int32_t y = by; y < std::min(height, by + bh); ++y) {
-      for (int32_t x = bx; x < std::min(width, bx + bw); ++x) image.pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
+      for (int32_t x = bx; x < std::min(width, bx + bw); ++x)
+        image.pixels[size_t(y) * size_t(width) + size_t(x)] = colour;
     }
   }
   return image;
@@ -135,7 +136,8 @@ void Stamp(Image& picture, const Image& part, int32_t x, int32_t y) {
   for (int32_t j = 0; j < part.height; ++j) {
     for (int32_t i = 0; i < part.width; ++i) {
       const uint32_t over = part.At(i, j);
-      if (AlphaOf(over) != 0) picture.pixels[size_t(y + j) * size_t(picture.width) + size_t(x + i)] = over | 0xFF000000u;
+      if (AlphaOf(over) != 0)
+        picture.pixels[size_t(y + j) * size_t(picture.width) + size_t(x + i)] = over | 0xFF000000u;
     }
   }
 }
@@ -193,7 +195,10 @@ void SavePicture(const Image& picture, const std::filesystem::path& path, FileFo
     case FileFormat::kPng: fif = FIF_PNG; break;
     case FileFormat::kBmp: fif = FIF_BMP; break;
     case FileFormat::kTiff: fif = FIF_TIFF; break;
-    case FileFormat::kJpeg: fif = FIF_JPEG; flags = jpegQuality; break;
+    case FileFormat::kJpeg:
+      fif = FIF_JPEG;
+      flags = jpegQuality;
+      break;
     case FileFormat::kGif: {
       fif = FIF_GIF;
       FIBITMAP* palette = FreeImage_ColorQuantize(dib, FIQ_WUQUANT);
@@ -243,10 +248,19 @@ std::u16string ToUtf16(const std::string& text) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     char32_t code;
     int length;
-    if (c < 0x80) { code = c; length = 1; }
-    else if (c < 0xE0) { code = c & 0x1F; length = 2; }
-    else if (c < 0xF0) { code = c & 0x0F; length = 3; }
-    else { code = c & 0x07; length = 4; }
+    if (c < 0x80) {
+      code = c;
+      length = 1;
+    } else if (c < 0xE0) {
+      code = c & 0x1F;
+      length = 2;
+    } else if (c < 0xF0) {
+      code = c & 0x0F;
+      length = 3;
+    } else {
+      code = c & 0x07;
+      length = 4;
+    }
     for (int k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     i += length;
     if (code >= 0x10000) {

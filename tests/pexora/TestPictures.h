@@ -44,8 +44,7 @@ enum class FileFormat { kPng, kBmp, kJpeg, kTiff, kGif };
 
 // Writes the picture with FreeImage; JPEG at the given quality, GIF reduced
 // to 256 colours; both opaque.
-void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format,
-                 int jpegQuality = 90);
+void SavePicture(const Image& picture, const std::filesystem::path& path, FileFormat format, int jpegQuality = 90);
 
 // Reads a picture file with FreeImage's own loader and the given load flags,
 // as 32-bit ARGB, top row first.

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "scan/CompareSettings.h"
 #include "EngineRun.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora::test {
 namespace {

@@ -51,7 +51,8 @@ TEST_F(TutorialSearchTest, BasicFindsACropOfADullPictureInItsJpegAtTightAhslTole
     const int32_t x = int32_t(random() % 230), y = int32_t(random() % 170), length = 3 + int32_t(random() % 6);
     const bool across = random() % 2 == 0;
     const uint32_t ink = 0xFF000000u | (0x010101u * (40 + random() % 50));
-    for (int32_t k = 0; k < length; ++k) scene.pixels[size_t(y + (across ? 0 : k)) * 240 + size_t(x + (across ? k : 0))] = ink;
+    for (int32_t k = 0; k < length; ++k)
+      scene.pixels[size_t(y + (across ? 0 : k)) * 240 + size_t(x + (across ? k : 0))] = ink;
   }
   SavePicture(scene, folder_.File("scene.jpg"), FileFormat::kJpeg, 80);
   SavePicture(Crop(scene, 150, 60, 50, 40), folder_.File("part.png"), FileFormat::kPng);
@@ -82,8 +83,8 @@ TEST_F(TutorialSearchTest, ScaledFindsAnAlphaIconAtOneAndAHalfItsSize) {
   ASSERT_EQ(of.code, PX_OK);
   for (const int32_t type : {PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA}) {
     SCOPED_TRACE(type);
-    TPXProcessParameters p = type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA ? ArgbParameters(15, 45)
-                                                                          : AhslParameters(0.05, 45);
+    TPXProcessParameters p =
+        type == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA ? ArgbParameters(15, 45) : AhslParameters(0.05, 45);
     p.CompareType = type;
     p.StretchCompare = 1;
     p.MinimalStretchSize = {20, 20};

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "AllocationMeter.h"
-#include "core/Limits.h"
-#include "image/Resample.h"
-#include "engine/SearchEngine.h"
-#include "core/StatusError.h"
 #include "TestPictures.h"
+#include "core/Limits.h"
+#include "core/StatusError.h"
 #include "core/WorkingMemory.h"
+#include "engine/SearchEngine.h"
+#include "image/Resample.h"
 
 namespace pexora::test {
 namespace {
@@ -22,7 +22,8 @@ Image Uniform(int32_t width, int32_t height, uint32_t argb) {
 int32_t SearchCode(const SearchObject& in, const SearchObject& of, const TPXProcessParameters& p,
                    PlaneCache& cache = PlaneCache::Instance()) {
   try {
-    Search(in, of, MakeCompareSettings(p), 2, [](double) {}, cache);
+    Search(
+        in, of, MakeCompareSettings(p), 2, [](double) {}, cache);
     return PX_OK;
   } catch (const StatusError& error) {
     return error.code();
@@ -51,14 +52,10 @@ TEST(WorkingMemory, ResamplesThatWouldPassTheLimitAreToldFromTheirSizes) {
     int32_t width, height, newWidth, newHeight, filter;
     bool allowed;
   } cases[] = {
-      {64, 48, 67108864, 1, PX_RESAMPLER_LANCZOS3, false},
-      {64, 48, 1, 67108864, PX_RESAMPLER_LANCZOS3, false},
-      {64, 48, 33554432, 2, PX_RESAMPLER_BOX, false},
-      {64, 48, 16777216, 4, PX_RESAMPLER_BOX, true},
-      {8192, 8192, 8192, 8192, PX_RESAMPLER_LANCZOS3, true},
-      {4096, 4096, 8192, 8192, PX_RESAMPLER_LANCZOS3, true},
-      {8192, 8192, 1, 1, PX_RESAMPLER_LANCZOS3, true},
-      {640, 480, 100, 100, PX_RESAMPLER_BICUBIC, true},
+      {64, 48, 67108864, 1, PX_RESAMPLER_LANCZOS3, false},   {64, 48, 1, 67108864, PX_RESAMPLER_LANCZOS3, false},
+      {64, 48, 33554432, 2, PX_RESAMPLER_BOX, false},        {64, 48, 16777216, 4, PX_RESAMPLER_BOX, true},
+      {8192, 8192, 8192, 8192, PX_RESAMPLER_LANCZOS3, true}, {4096, 4096, 8192, 8192, PX_RESAMPLER_LANCZOS3, true},
+      {8192, 8192, 1, 1, PX_RESAMPLER_LANCZOS3, true},       {640, 480, 100, 100, PX_RESAMPLER_BICUBIC, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " to " << c.newWidth << "x" << c.newHeight);
@@ -83,11 +80,12 @@ TEST(WorkingMemory, PlanesLargerThanTheCacheAreReleasedWhenTheSearchEnds) {
     TPXProcessParameters p{};
     p.CompareType = type;
     AllocationMeter meter(kMaxWorkingBytes);
-    const std::vector<Match> found = Search(in, of, MakeCompareSettings(p), 2, [](double) {}, cache);
+    const std::vector<Match> found = Search(
+        in, of, MakeCompareSettings(p), 2, [](double) {}, cache);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].x, 200);
     const auto planes = static_cast<int64_t>(PlaneBytesFor(int64_t{width} * height, MakeCompareSettings(p).model));
-    EXPECT_GE(meter.Peak(), planes);         // the planes were there during the search
+    EXPECT_GE(meter.Peak(), planes);        // the planes were there during the search
     EXPECT_LT(meter.Current(), 64 * 1024);  // and are gone after it
     EXPECT_EQ(cache.Bytes(), 0u);
   }

@@ -46,8 +46,7 @@ void PX_CALL ignoreProgress(double, int32_t, void*) {}
 // A search object made from a sample file, freed at the end of the test.
 class SampleObject {
  public:
-  SampleObject(const char* fileName, TPXCreateObjectParameters parameters)
-      : name_((kSamples / fileName).u16string()) {
+  SampleObject(const char* fileName, TPXCreateObjectParameters parameters) : name_((kSamples / fileName).u16string()) {
     record_.FileName = name_.c_str();
     code_ = Pexora_CreateObject(&record_, parameters);
   }
@@ -115,8 +114,8 @@ void expectOnlyMatchAt(const Outcome& outcome, const Rect& place, int difference
   EXPECT_EQ(m.Dimensions.Width, place.width);
   EXPECT_EQ(m.Dimensions.Height, place.height);
   EXPECT_LE(m.Difference, differenceTolerance);
-  std::cout << "difference " << m.Difference << " of at most " << differenceTolerance << ", match "
-            << m.MatchPercentage << " %\n";
+  std::cout << "difference " << m.Difference << " of at most " << differenceTolerance << ", match " << m.MatchPercentage
+            << " %\n";
 }
 
 TEST(SeekBasicSamples, DefaultsFindTheCropOnlyAtItsPlaceAndToleranceZeroFindsNothing) {

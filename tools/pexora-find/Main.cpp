@@ -4,8 +4,8 @@
 
 #include <iostream>
 
-#include "FindSettings.h"
 #include "FindCommand.h"
+#include "FindSettings.h"
 
 namespace {
 

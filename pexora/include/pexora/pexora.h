@@ -320,12 +320,10 @@ typedef struct TPXResult {
 #ifndef PX_NO_PROTOTYPES
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
 PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object);
-PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor,
-                                      TPXProcessParameters Parameters, TPXResult* Result,
-                                      void* Reserved);
+PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, TPXProcessParameters Parameters,
+                                      TPXResult* Result, void* Reserved);
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result);
-PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object,
-                                                           TPXCreateObjectParameters Parameters);
+PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object, TPXCreateObjectParameters Parameters);
 #endif
 
 /*
@@ -421,9 +419,8 @@ PX_API const char* PX_CALL Pexora_GetErrorText(int32_t Code);
  * is left as it was. The object is the library's until Pexora_FreeObject.
  * Safe from several threads at once.
  */
-PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height,
-                                                     int32_t Stride, const uint32_t* Pixels,
-                                                     TPXCreateObjectParameters Parameters);
+PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height, int32_t Stride,
+                                                     const uint32_t* Pixels, TPXCreateObjectParameters Parameters);
 #endif
 
 #ifdef __cplusplus

@@ -4,19 +4,19 @@
 #include <new>
 #include <thread>
 
-#include "scan/CompareSettings.h"
-#include "core/Limits.h"
-#include "scan/MatchPercentage.h"
 #include "api/ObjectRegistry.h"
+#include "api/SearchOptions.h"
+#include "api/Utf16Name.h"
+#include "core/Limits.h"
+#include "core/StatusError.h"
+#include "core/WorkingMemory.h"
 #include "decode/PictureFile.h"
 #include "decode/PixelCopy.h"
-#include "image/Resample.h"
 #include "engine/SearchEngine.h"
-#include "api/SearchOptions.h"
-#include "core/StatusError.h"
-#include "api/Utf16Name.h"
-#include "core/WorkingMemory.h"
+#include "image/Resample.h"
 #include "pexora/pexora.h"
+#include "scan/CompareSettings.h"
+#include "scan/MatchPercentage.h"
 
 namespace {
 
@@ -50,12 +50,10 @@ int32_t CreateObject(TPXObject* object, const TPXCreateObjectParameters& paramet
   Image picture = load();
   const TPXDimensions original{picture.width, picture.height};
   if (resample) {
-    CheckWorkingBytes(picture.PixelCount() * 4 + ResampleWorkingBytes(picture.width, picture.height,
-                                                                      parameters.Dimensions.Width,
-                                                                      parameters.Dimensions.Height,
-                                                                      parameters.Resampler));
-    picture = Resample(picture, parameters.Dimensions.Width, parameters.Dimensions.Height,
-                       parameters.Resampler);
+    CheckWorkingBytes(picture.PixelCount() * 4 +
+                      ResampleWorkingBytes(picture.width, picture.height, parameters.Dimensions.Width,
+                                           parameters.Dimensions.Height, parameters.Resampler));
+    picture = Resample(picture, parameters.Dimensions.Width, parameters.Dimensions.Height, parameters.Resampler);
   }
   const TPXDimensions processed{picture.width, picture.height};
   auto searchObject = std::make_shared<const SearchObject>(std::move(picture));
@@ -135,20 +133,21 @@ PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object) {
 
 PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, TPXProcessParameters Parameters,
                                       TPXResult* Result, void* Reserved) {
-  return Guarded([&] {
-    return Compare(SearchIn, SearchFor, Parameters, Result, static_cast<const TPXSearchOptions*>(Reserved));
-  });
+  return Guarded(
+      [&] { return Compare(SearchIn, SearchFor, Parameters, Result, static_cast<const TPXSearchOptions*>(Reserved)); });
 }
 
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
   return Guarded([&]() -> int32_t {
-    if (Result == nullptr || Result->Matches == nullptr) return 0;
-    TPXResultMatches* const matches = Result->Matches;
-    if (!ObjectRegistry::Instance().RemoveMatches(matches, Result->Success)) return 0;
-    *Result = TPXResult{};
-    delete[] matches;
-    return -1;
-  }) == -1 ? -1 : 0;
+           if (Result == nullptr || Result->Matches == nullptr) return 0;
+           TPXResultMatches* const matches = Result->Matches;
+           if (!ObjectRegistry::Instance().RemoveMatches(matches, Result->Success)) return 0;
+           *Result = TPXResult{};
+           delete[] matches;
+           return -1;
+         }) == -1
+             ? -1
+             : 0;
 }
 
 PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* /*Object*/,
@@ -156,12 +155,10 @@ PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* /*Object*/
   return PX_ERROR_NOT_AVAILABLE;
 }
 
-PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height,
-                                                     int32_t Stride, const uint32_t* Pixels,
-                                                     TPXCreateObjectParameters Parameters) {
-  return Guarded([&] {
-    return CreateObject(Object, Parameters, [&] { return CopyPixels(Width, Height, Stride, Pixels); });
-  });
+PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height, int32_t Stride,
+                                                     const uint32_t* Pixels, TPXCreateObjectParameters Parameters) {
+  return Guarded(
+      [&] { return CreateObject(Object, Parameters, [&] { return CopyPixels(Width, Height, Stride, Pixels); }); });
 }
 
 }  // extern "C"

@@ -35,8 +35,7 @@ HandleSequence::HandleSequence() {
   try {
     owned = std::make_unique<std::random_device>();
     device = owned.get();
-  } catch (...) {
-  }
+  } catch (...) {}
   uint64_t fallback = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                       reinterpret_cast<uintptr_t>(this);
   for (uint64_t& key : keys_) {

@@ -2,8 +2,8 @@
 // into the comparison's settings.
 #pragma once
 
-#include "scan/CompareSettings.h"
 #include "pexora/pexora.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora {
 

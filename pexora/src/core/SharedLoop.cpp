@@ -38,8 +38,7 @@ class SharedRun {
   }
 
   void WorkerLoop() {
-    while (RunOne()) {
-    }
+    while (RunOne()) {}
     std::lock_guard lock(mutex_);
     ++finished_;
     changed_.notify_all();

@@ -108,8 +108,7 @@ BmpHeader ReadHeader(const uint8_t* data, size_t size) {
     case kAlphaBitFields:
       if (!Among(bits, {16, 32})) FailLoading();
       break;
-    default:
-      FailLoading();  // JPEG or PNG inside, or unknown
+    default: FailLoading();  // JPEG or PNG inside, or unknown
   }
 
   size_t afterHeader = kFileHeaderBytes + headerBytes;

@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "decode/DecodeChecks.h"
 #include "core/StatusError.h"
+#include "decode/DecodeChecks.h"
 #include "pexora/pexora.h"
 
 namespace pexora {
@@ -27,8 +27,7 @@ Bitmap To32Bits(FIBITMAP* dib) {
   switch (FreeImage_GetImageType(dib)) {
     case FIT_BITMAP:
     case FIT_RGB16:
-    case FIT_RGBA16:
-      break;
+    case FIT_RGBA16: break;
     case FIT_RGBF:
     case FIT_RGBAF:
       standard.reset(FreeImage_ToneMapping(dib, FITMO_DRAGO03));
@@ -66,8 +65,8 @@ Image FromBitmap32(FIBITMAP* dib) {
 }
 
 Bitmap ToBitmap32(const Image& image) {
-  Bitmap dib(FreeImage_Allocate(image.width, image.height, 32, FI_RGBA_RED_MASK,
-                                FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+  Bitmap dib(
+      FreeImage_Allocate(image.width, image.height, 32, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
   if (!dib) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
   for (int32_t y = 0; y < image.height; ++y) {
     BYTE* line = FreeImage_GetScanLine(dib.get(), image.height - 1 - y);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
 #include <jerror.h>
 
 #include "decode/DecodeChecks.h"
@@ -45,10 +46,8 @@ void OnMessage(j_common_ptr info, int level) {
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
     case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-      OnError(info);
-    default:
-      break;
+    case JWRN_BOGUS_PROGRESSION: OnError(info);
+    default: break;
   }
 }
 

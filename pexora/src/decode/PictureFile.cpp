@@ -6,13 +6,13 @@
 #include <memory>
 #include <vector>
 
+#include "core/Limits.h"
+#include "core/StatusError.h"
 #include "decode/BmpDecoder.h"
 #include "decode/DecodeChecks.h"
 #include "decode/GifDecoder.h"
 #include "decode/JpegDecoder.h"
-#include "core/Limits.h"
 #include "decode/PngDecoder.h"
-#include "core/StatusError.h"
 #include "decode/TiffDecoder.h"
 #include "pexora/pexora.h"
 

@@ -82,17 +82,15 @@ void PutStraightContig16(TIFFRGBAImage* image, uint32_t* out, uint32_t, uint32_t
   }
 }
 
-void PutStraightSeparate8(TIFFRGBAImage*, uint32_t* out, uint32_t, uint32_t, uint32_t w, uint32_t h,
-                          int32_t fromSkew, int32_t toSkew, unsigned char* r, unsigned char* g, unsigned char* b,
-                          unsigned char* a) {
+void PutStraightSeparate8(TIFFRGBAImage*, uint32_t* out, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromSkew,
+                          int32_t toSkew, unsigned char* r, unsigned char* g, unsigned char* b, unsigned char* a) {
   for (; h > 0; --h, out += toSkew, r += fromSkew, g += fromSkew, b += fromSkew, a += fromSkew) {
     for (uint32_t x = 0; x < w; ++x) *out++ = Pack(*r++, *g++, *b++, *a++);
   }
 }
 
-void PutStraightSeparate16(TIFFRGBAImage*, uint32_t* out, uint32_t, uint32_t, uint32_t w, uint32_t h,
-                           int32_t fromSkew, int32_t toSkew, unsigned char* rb, unsigned char* gb,
-                           unsigned char* bb, unsigned char* ab) {
+void PutStraightSeparate16(TIFFRGBAImage*, uint32_t* out, uint32_t, uint32_t, uint32_t w, uint32_t h, int32_t fromSkew,
+                           int32_t toSkew, unsigned char* rb, unsigned char* gb, unsigned char* bb, unsigned char* ab) {
   auto *r = reinterpret_cast<uint16_t*>(rb), *g = reinterpret_cast<uint16_t*>(gb);
   auto *b = reinterpret_cast<uint16_t*>(bb), *a = reinterpret_cast<uint16_t*>(ab);
   for (; h > 0; --h, out += toSkew, r += fromSkew, g += fromSkew, b += fromSkew, a += fromSkew) {
@@ -148,7 +146,8 @@ Image DecodeTiff(const uint8_t* data, size_t size) {
   if (!tiff || file.failed) FailLoading();
 
   uint32_t width = 0, height = 0;
-  if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)) {
+  if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+      !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height)) {
     FailLoading();
   }
   CheckPictureSize(width, height);

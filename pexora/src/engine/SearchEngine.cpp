@@ -9,23 +9,23 @@
 #include <optional>
 #include <tuple>
 
-#include "merge/BestCandidates.h"
-#include "merge/CandidateSums.h"
-#include "merge/CoveredArea.h"
 #include "core/Limits.h"
-#include "scan/MatchPercentage.h"
-#include "merge/MatchSelection.h"
-#include "merge/PassForecast.h"
-#include "merge/PlaneSums.h"
-#include "scan/PositionScan.h"
+#include "core/SharedLoop.h"
+#include "core/StatusError.h"
+#include "core/WorkingMemory.h"
 #include "engine/ProgressModel.h"
 #include "engine/ProgressReporter.h"
 #include "image/Resample.h"
+#include "merge/BestCandidates.h"
+#include "merge/CandidateSums.h"
+#include "merge/CoveredArea.h"
+#include "merge/MatchSelection.h"
+#include "merge/PassForecast.h"
+#include "merge/PlaneSums.h"
+#include "scan/MatchPercentage.h"
+#include "scan/PositionScan.h"
 #include "scan/ScalarScan.h"
-#include "core/SharedLoop.h"
 #include "scan/SizedTemplates.h"
-#include "core/StatusError.h"
-#include "core/WorkingMemory.h"
 
 namespace pexora {
 
@@ -89,8 +89,13 @@ class SearchRun {
   // holds at most `maxCandidates` matching positions at a time.
   SearchRun(const ChannelPlanes& planes, const TPXRect& area, SizedTemplates& templates,
             const CompareSettings& settings, unsigned threads, ProgressReporter& reporter, int64_t maxCandidates)
-      : planes_(planes), area_(area), templates_(templates), settings_(settings), threads_(threads),
-        reporter_(reporter), maxCandidates_(maxCandidates) {}
+      : planes_(planes),
+        area_(area),
+        templates_(templates),
+        settings_(settings),
+        threads_(threads),
+        reporter_(reporter),
+        maxCandidates_(maxCandidates) {}
 
   // The memory of the work units that Scan lists (and of their matches' lists).
   static int64_t UnitBytes(const TPXRect& area, const SizedTemplates& templates, bool multipleMatches) {
@@ -198,8 +203,7 @@ class SearchRun {
     }
     found_.resize(settings_.multipleMatches && passBest_ == nullptr ? units.size() : 0);
     RunShared(
-        units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); },
-        [&] { Report(); });
+        units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); }, [&] { Report(); });
   }
 
   void Report() {
@@ -232,8 +236,8 @@ class SearchRun {
     const int32_t positions = area_.Width - t.width + 1;
     // A position matches when its difference is within the tolerance and its
     // percentage reaches the minimal one.
-    const int64_t tolerance = std::min<int64_t>(settings_.differenceTolerance,
-                                                DifferenceLimit(t.Compared(), settings_.minimalPercentage));
+    const int64_t tolerance =
+        std::min<int64_t>(settings_.differenceTolerance, DifferenceLimit(t.Compared(), settings_.minimalPercentage));
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
     const Clock::time_point start = Clock::now();
@@ -420,9 +424,8 @@ int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, 
     const TPXDimensions size = templates.Size(s);
     const int64_t pixels = int64_t{size.Width} * size.Height;
     const bool own = size.Width == target.width && size.Height == target.height;
-    const int64_t stretch = own ? 0
-                                : ResampleWorkingBytes(target.width, target.height, size.Width, size.Height,
-                                                       settings.stretchResampler);
+    const int64_t stretch =
+        own ? 0 : ResampleWorkingBytes(target.width, target.height, size.Width, size.Height, settings.stretchResampler);
     held = std::max(held, TemplateBytes(pixels));
     building = std::max(building, stretch + TemplateBuildingBytes(pixels));
   }
@@ -433,9 +436,8 @@ int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, 
 
 }  // namespace
 
-std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
-                          const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress, PlaneCache& cache,
+std::vector<Match> Search(const SearchObject& searched, const SearchObject& target, const CompareSettings& settings,
+                          unsigned threads, const std::function<void(double)>& progress, PlaneCache& cache,
                           int64_t candidateBytes) {
   ProgressReporter reporter(progress);
   const Image& picture = searched.picture();
@@ -463,8 +465,8 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
       smallest = std::min(smallest, int64_t{templates.Size(s).Width} * templates.Size(s).Height);
     }
     const int64_t mostKept = int64_t{area.Width} * area.Height / smallest;
-    const int64_t maxCandidates = std::min(candidateBytes / int64_t{2 * sizeof(Match)},
-                                           CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
+    const int64_t maxCandidates =
+        std::min(candidateBytes / int64_t{2 * sizeof(Match)}, CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
     const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache);
     SearchRun run(*planes, area, templates, settings, workers, reporter, maxCandidates);
     matches = run.Run();

@@ -5,10 +5,10 @@
 #include <functional>
 #include <vector>
 
-#include "scan/CompareSettings.h"
 #include "core/Limits.h"
 #include "core/Match.h"
 #include "image/SearchObject.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora {
 
@@ -23,9 +23,8 @@ namespace pexora {
 // (and what kMaxWorkingBytes leaves); when more match, the search merges
 // them in passes, scanning once more for each. The searched object's planes
 // are offered to `cache`.
-std::vector<Match> Search(const SearchObject& searched, const SearchObject& target,
-                          const CompareSettings& settings, unsigned threads,
-                          const std::function<void(double)>& progress, PlaneCache& cache = PlaneCache::Instance(),
-                          int64_t candidateBytes = kMaxCandidateBytes);
+std::vector<Match> Search(const SearchObject& searched, const SearchObject& target, const CompareSettings& settings,
+                          unsigned threads, const std::function<void(double)>& progress,
+                          PlaneCache& cache = PlaneCache::Instance(), int64_t candidateBytes = kMaxCandidateBytes);
 
 }  // namespace pexora

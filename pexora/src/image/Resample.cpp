@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decode/FreeImageBitmap.h"
 #include "core/Limits.h"
 #include "core/StatusError.h"
+#include "decode/FreeImageBitmap.h"
 #include "pexora/pexora.h"
 
 namespace pexora {
@@ -35,16 +35,14 @@ int64_t WeightTableBytes(int64_t source, int64_t target, int32_t resampler) {
 
 }  // namespace
 
-bool IsKnownResampler(int32_t resampler) {
-  return resampler >= PX_RESAMPLER_BOX && resampler <= PX_RESAMPLER_LANCZOS3;
-}
+bool IsKnownResampler(int32_t resampler) { return resampler >= PX_RESAMPLER_BOX && resampler <= PX_RESAMPLER_LANCZOS3; }
 
 Image Resample(const Image& picture, int32_t width, int32_t height, int32_t resampler) {
   EnsureFreeImage();
   if (int64_t{width} * height > kMaxPixels) throw StatusError(PX_ERROR_NOT_ENOUGH_MEMORY);
   const auto filter = static_cast<FREE_IMAGE_FILTER>(resampler);
-  const bool opaque = std::all_of(picture.pixels.begin(), picture.pixels.end(),
-                                  [](uint32_t p) { return AlphaOf(p) == 255; });
+  const bool opaque =
+      std::all_of(picture.pixels.begin(), picture.pixels.end(), [](uint32_t p) { return AlphaOf(p) == 255; });
   if (opaque) {
     Bitmap source = ToBitmap32(picture);
     Bitmap scaled(FreeImage_Rescale(source.get(), width, height, filter));

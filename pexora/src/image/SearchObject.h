@@ -5,8 +5,8 @@
 #include <memory>
 #include <mutex>
 
-#include "image/ChannelPlanes.h"
 #include "core/Image.h"
+#include "image/ChannelPlanes.h"
 #include "image/PlaneCache.h"
 
 namespace pexora {

@@ -45,8 +45,7 @@ CandidateSums::~CandidateSums() {
 
 std::shared_ptr<const CandidateSums::Prepared> CandidateSums::For(const Match& m) {
   std::lock_guard lock(mutex_);
-  if (!held_.empty() && held_.front().prepared->t->width == m.width &&
-      held_.front().prepared->t->height == m.height) {
+  if (!held_.empty() && held_.front().prepared->t->width == m.width && held_.front().prepared->t->height == m.height) {
     return held_.front().prepared;
   }
   const size_t size = sizeIndex_.at({m.width, m.height});

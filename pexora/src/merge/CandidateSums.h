@@ -14,9 +14,9 @@
 #include "image/ChannelPlanes.h"
 #include "merge/MatchSelection.h"
 #include "merge/PlaneSums.h"
-#include "scan/SizedTemplates.h"
 #include "merge/SumBounds.h"
 #include "merge/TemplateRows.h"
+#include "scan/SizedTemplates.h"
 
 namespace pexora {
 

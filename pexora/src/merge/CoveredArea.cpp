@@ -3,7 +3,8 @@
 namespace pexora {
 
 CoveredArea::CoveredArea(const TPXRect& area)
-    : area_(area), wordsPerRow_((static_cast<size_t>(area.Width) + 63) / 64),
+    : area_(area),
+      wordsPerRow_((static_cast<size_t>(area.Width) + 63) / 64),
       bits_(wordsPerRow_ * static_cast<size_t>(area.Height)) {}
 
 namespace {

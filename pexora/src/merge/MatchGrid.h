@@ -62,5 +62,4 @@ class MatchGrid {
   std::unordered_map<int64_t, std::vector<size_t>> cells_;
 };
 
-
 }  // namespace pexora

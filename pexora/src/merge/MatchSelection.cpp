@@ -30,7 +30,6 @@ bool Overlap(const Match& a, const Match& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-
 namespace {
 
 // A candidate in the merge's heap: within one percentage, IsBetterMatch
@@ -126,7 +125,8 @@ void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run
   constexpr size_t kParts = 8, kFewItems = 8192;
   if (items.size() < kFewItems) return std::sort(items.begin(), items.end(), less);
   const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };
-  run(kParts, [&](size_t k) { std::sort(part(k), part(k + 1), less); }, report);
+  run(
+      kParts, [&](size_t k) { std::sort(part(k), part(k + 1), less); }, report);
   for (size_t width = 1; width < kParts; width *= 2) {
     run(
         kParts / (2 * width),
@@ -178,14 +178,14 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
     report();
     order.assign(end - begin, Ranked{});
-    run(
-        (end - begin + kChunk - 1) / kChunk,
+    run((end - begin + kChunk - 1) / kChunk,
         [&](size_t chunk) {
           for (size_t i = begin + chunk * kChunk; i < std::min(end, begin + (chunk + 1) * kChunk); ++i) {
             const Match& m = candidates[i];
-            order[i - begin] = overlapsKept(m) ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
-                                               : Ranked{sums.SumAt(m, 0), -m.width * m.height, m.y, m.x,
-                                                        -m.width, 0, static_cast<uint32_t>(i)};
+            order[i - begin] =
+                overlapsKept(m)
+                    ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
+                    : Ranked{sums.SumAt(m, 0), -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(i)};
           }
           bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
         },

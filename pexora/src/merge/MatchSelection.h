@@ -31,8 +31,8 @@ class SumSource {
 
 // Runs body(0) .. body(count - 1), perhaps on several threads, and onCaller
 // on the calling thread now and then.
-using ParallelFor = std::function<void(size_t count, const std::function<void(size_t)>& body,
-                                       const std::function<void()>& onCaller)>;
+using ParallelFor =
+    std::function<void(size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller)>;
 
 // Merges like SelectMatches(candidates, true) with every sum known, but
 // computes sums only as far as they decide: candidates are taken one match

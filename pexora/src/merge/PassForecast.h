@@ -63,11 +63,11 @@ class PassForecast {
 
   const double capacity_, rows_;
   mutable std::mutex mutex_;
-  double scanRows_ = 0;                    // of the first scan
+  double scanRows_ = 0;                     // of the first scan
   double timedRows_ = 0, scanSeconds_ = 0;  // of those, timed
-  double matching_ = 0;                    // met by the first scan's rows
-  double work_ = 0, workSeconds_ = 0;      // positions met, in sums, and their time beyond the rows
-  double endSeconds_ = 0;                  // after the passes' scans
+  double matching_ = 0;                     // met by the first scan's rows
+  double work_ = 0, workSeconds_ = 0;       // positions met, in sums, and their time beyond the rows
+  double endSeconds_ = 0;                   // after the passes' scans
   bool running_ = false;
   Pass current_;
   std::vector<double> met_;  // by each finished pass

@@ -22,10 +22,9 @@ uint64_t SumRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int3
   const size_t width = static_cast<size_t>(t.width);
   uint64_t total = 0;
   for (int32_t r = 0; r < t.height; ++r) {
-    const uint16_t* const searched[4] = {in.channel[0].data() + in.Index(x, y + r),
-                                         in.channel[1].data() + in.Index(x, y + r),
-                                         in.channel[2].data() + in.Index(x, y + r),
-                                         in.channel[3].data() + in.Index(x, y + r)};
+    const uint16_t* const searched[4] = {
+        in.channel[0].data() + in.Index(x, y + r), in.channel[1].data() + in.Index(x, y + r),
+        in.channel[2].data() + in.Index(x, y + r), in.channel[3].data() + in.Index(x, y + r)};
     const size_t row = static_cast<size_t>(r) * width;
     // Per lane at most 4 x 65535 x width / lanes for a row: within 32 bits.
     auto sum = hn::Zero(d);

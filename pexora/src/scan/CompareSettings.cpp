@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "image/Resample.h"
 #include "core/StatusError.h"
+#include "image/Resample.h"
 
 namespace pexora {
 
@@ -16,9 +16,7 @@ uint32_t FixedTolerance(double tolerance, uint32_t scale) {
 CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
   CompareSettings s;
   switch (p.CompareType) {
-    case PX_COMPARE_TYPE_EXACT:
-      s.tolerance = {0, 0, 0, 0};
-      break;
+    case PX_COMPARE_TYPE_EXACT: s.tolerance = {0, 0, 0, 0}; break;
     case PX_COMPARE_TYPE_RELATIVE_ARGB:
     case PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA:
       s.tolerance = {p.ARGBATolerance, p.ARGBRTolerance, p.ARGBGTolerance, p.ARGBBTolerance};
@@ -29,11 +27,10 @@ CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
       s.tolerance = {FixedTolerance(p.AHSLATolerance, 255), FixedTolerance(p.AHSLHTolerance, 65535),
                      FixedTolerance(p.AHSLSTolerance, 65535), FixedTolerance(p.AHSLLTolerance, 65535)};
       break;
-    default:
-      throw StatusError(PX_ERROR_NOT_AVAILABLE);
+    default: throw StatusError(PX_ERROR_NOT_AVAILABLE);
   }
-  s.alphaMask = p.CompareType == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA ||
-                p.CompareType == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
+  s.alphaMask =
+      p.CompareType == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || p.CompareType == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
   s.differenceTolerance = p.DifferenceTolerance;
   s.stretch = p.StretchCompare != 0;
   s.minimalStretch = p.MinimalStretchSize;

@@ -105,8 +105,8 @@ void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
   ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences);
 }
 
-void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
-                          int32_t count, uint8_t limit, int64_t* differences) {
+void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                          uint8_t limit, int64_t* differences) {
   ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences);
 }
 
@@ -125,8 +125,8 @@ namespace pexora {
 HWY_EXPORT(ScanRowVectors);
 HWY_EXPORT(ScanRowNarrowVectors);
 
-void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-             int64_t limit, int64_t* differences) {
+void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
+             int64_t* differences) {
   // Without a pixel that can differ, no position differs anywhere.
   if (t.tested == 0) {
     std::fill(differences, differences + count, int64_t{0});

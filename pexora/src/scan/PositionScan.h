@@ -12,7 +12,7 @@ namespace pexora {
 // For positions x0 .. x0 + count - 1 of row y writes the number of differing
 // pixels, or a value above limit once it exceeds limit: the same answers as
 // ScanRowScalar.
-void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-             int64_t limit, int64_t* differences);
+void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
+             int64_t* differences);
 
 }  // namespace pexora

@@ -4,8 +4,8 @@
 
 namespace pexora {
 
-void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
-                   int32_t count, int64_t limit, int64_t* differences) {
+void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                   int64_t limit, int64_t* differences) {
   for (int32_t k = 0; k < count; ++k) {
     const size_t base = in.Index(x0 + k, y);
     int64_t differing = 0;
@@ -17,8 +17,7 @@ void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
   }
 }
 
-uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y,
-                          uint64_t limit) {
+uint64_t SumOfDifferences(const ChannelPlanes& in, const SearchTemplate& t, int32_t x, int32_t y, uint64_t limit) {
   const size_t base = in.Index(x, y);
   uint64_t sum = 0;
   for (const TemplatePixel& p : t.pixels) {

@@ -10,8 +10,8 @@ namespace pexora {
 
 // For positions x0 .. x0 + count - 1 of row y writes the number of differing
 // pixels, or a value above limit as soon as it exceeds limit.
-void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0,
-                   int32_t count, int64_t limit, int64_t* differences);
+void ScanRowScalar(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                   int64_t limit, int64_t* differences);
 
 // The sum over the compared pixels of PixelDistance at position (x, y), or a
 // value above limit as soon as the sum passes it.

@@ -70,8 +70,7 @@ bool NeverDiffers(const TemplatePixel& p, ColorModel model, int firstChannel) {
 
 }  // namespace
 
-SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
-                                  int32_t searchedWidth) {
+SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings, int32_t searchedWidth) {
   SearchTemplate t;
   t.width = picture.width;
   t.height = picture.height;

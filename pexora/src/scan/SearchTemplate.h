@@ -14,8 +14,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "scan/CompareSettings.h"
 #include "core/Image.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora {
 
@@ -51,8 +51,7 @@ struct SearchTemplate {
   int64_t Compared() const { return static_cast<int64_t>(pixels.size()); }
 };
 
-SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings,
-                                  int32_t searchedWidth);
+SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& settings, int32_t searchedWidth);
 
 // The memory of a SearchTemplate of `pixels` pixels, and what its making
 // takes besides (the sorted copy of its pixels and their sort keys).

@@ -1,7 +1,7 @@
 #include "scan/SizedTemplates.h"
 
-#include "image/Resample.h"
 #include "core/StatusError.h"
+#include "image/Resample.h"
 #include "scan/StretchSizes.h"
 
 namespace pexora {

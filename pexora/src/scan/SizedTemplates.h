@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "scan/CompareSettings.h"
 #include "core/Image.h"
+#include "scan/CompareSettings.h"
 #include "scan/SearchTemplate.h"
 
 namespace pexora {

@@ -4,8 +4,8 @@
 
 namespace pexora {
 
-std::vector<TPXDimensions> StretchSizes(int32_t width, int32_t height, TPXDimensions minimal,
-                                        TPXDimensions maximal, TPXDimensions limit) {
+std::vector<TPXDimensions> StretchSizes(int32_t width, int32_t height, TPXDimensions minimal, TPXDimensions maximal,
+                                        TPXDimensions limit) {
   std::vector<TPXDimensions> sizes;
   if (width < 1 || height < 1) return sizes;
   const int64_t minWidth = std::max(1, minimal.Width), minHeight = std::max(1, minimal.Height);

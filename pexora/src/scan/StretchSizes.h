@@ -12,7 +12,7 @@ namespace pexora {
 // rounded to nearest, at least 1), whose longer side steps by one pixel and
 // whose sides lie within minimal .. maximal (sides below 1 count as 1) and
 // within limit, smallest first.
-std::vector<TPXDimensions> StretchSizes(int32_t width, int32_t height, TPXDimensions minimal,
-                                        TPXDimensions maximal, TPXDimensions limit);
+std::vector<TPXDimensions> StretchSizes(int32_t width, int32_t height, TPXDimensions minimal, TPXDimensions maximal,
+                                        TPXDimensions limit);
 
 }  // namespace pexora

@@ -27,7 +27,8 @@ PX_EXPORT int32_t PX_CALL Pexora_CreateObject(TPXObject* object, TPXCreateObject
   PexoraDoubleRecord& r = state.record;
   if (r.createCount < 4) {
     r.createParameters[r.createCount] = parameters;
-    for (int i = 0; i < 127 && object->FileName && object->FileName[i]; ++i) r.createNames[r.createCount][i] = object->FileName[i];
+    for (int i = 0; i < 127 && object->FileName && object->FileName[i]; ++i)
+      r.createNames[r.createCount][i] = object->FileName[i];
     ++r.createCount;
   }
   if (state.script.createCode != PX_OK) return state.script.createCode;
@@ -64,7 +65,8 @@ PX_EXPORT int32_t PX_CALL Pexora_Compare(TPXObject searchIn, TPXObject searchFor
     }
   }
   for (int i = 0; i < state.script.progressCount && i < 8; ++i) {
-    if (parameters.StatusCallback) parameters.StatusCallback(state.script.progress[i], PX_STATUS_PROGRESS, searchIn.User);
+    if (parameters.StatusCallback)
+      parameters.StatusCallback(state.script.progress[i], PX_STATUS_PROGRESS, searchIn.User);
     if (state.script.afterStatus) state.script.afterStatus(state.script.progress[i]);
   }
   result->Success = state.script.success;

@@ -8,21 +8,21 @@
 
 struct PexoraDoubleScript {
   int32_t createCode;
-  void* handle;                // ImageObject set on a successful create
-  TPXDimensions dimensions;    // OriginalDimensions set on a successful create
+  void* handle;              // ImageObject set on a successful create
+  TPXDimensions dimensions;  // OriginalDimensions set on a successful create
   int32_t freeCode;
   int32_t compareCode;
   TPXBool32 success;
   int32_t matchCount;
   TPXResultMatches matches[8];
-  int32_t progressCount;       // the status callback is called with these
+  int32_t progressCount;  // the status callback is called with these
   double progress[8];
   // Called after each status call, on the same thread, to look at the window.
   void (*afterStatus)(double progress);
 };
 
 struct PexoraDoubleRecord {
-  char calls[64][40];          // export names, in call order
+  char calls[64][40];  // export names, in call order
   int32_t callCount;
   unsigned char compareParameters[sizeof(TPXProcessParameters)];
   TPXObject compareSearchIn;

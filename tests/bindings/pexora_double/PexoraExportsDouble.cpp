@@ -11,17 +11,11 @@
 PX_EXPORT int32_t PX_CALL Pexora_CreateObject(TPXObject*, TPXCreateObjectParameters) { return 101; }
 PX_EXPORT int32_t PX_CALL Pexora_FreeObject(TPXObject*) { return 102; }
 #ifdef PX_DOUBLE_WRONG_CASE
-PX_EXPORT int32_t PX_CALL Pexora_compare(TPXObject, TPXObject, TPXProcessParameters, TPXResult*, void*) {
-  return 103;
-}
+PX_EXPORT int32_t PX_CALL Pexora_compare(TPXObject, TPXObject, TPXProcessParameters, TPXResult*, void*) { return 103; }
 #else
-PX_EXPORT int32_t PX_CALL Pexora_Compare(TPXObject, TPXObject, TPXProcessParameters, TPXResult*, void*) {
-  return 103;
-}
+PX_EXPORT int32_t PX_CALL Pexora_Compare(TPXObject, TPXObject, TPXProcessParameters, TPXResult*, void*) { return 103; }
 #endif
 PX_EXPORT TPXBool32 PX_CALL Pexora_FreeResult(TPXResult*) { return 104; }
 #ifndef PX_DOUBLE_WITHOUT_BITMAP_HANDLE
-PX_EXPORT int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject*, TPXCreateObjectParameters) {
-  return 105;
-}
+PX_EXPORT int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject*, TPXCreateObjectParameters) { return 105; }
 #endif
