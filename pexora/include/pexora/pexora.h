@@ -1,8 +1,23 @@
 /*
  * Pexora image-search library: public C interface.
  *
- * The records below cross the library boundary byte for byte. Their layout is
- * fixed for 32-bit x86 and for x86-64; every size and offset is checked by the
+ * Finds where one picture (the search-for picture) lies in another (the
+ * search-in picture): a caller creates a search object of each picture,
+ * compares them with per-channel tolerances and a difference tolerance, reads
+ * the matches, and hands result and objects back.
+ *
+ * Contents of this header, in order:
+ *   Version, calling convention, result codes and constants.
+ *   The records that cross the boundary, field by field.
+ *   Shared rules, as named sections: Pictures, Pixel rules, Stretching,
+ *     Ranking and overlaps, Progress, Memory, Threads and process exit.
+ *   The five entry points of the original interface, each with its contract.
+ *   Additions of version 1.0: TPXRect, TPXSearchOptions, Pexora_GetVersion,
+ *     Pexora_GetErrorText, Pexora_CreateObjectFromPixels.
+ *   Layout checks.
+ *
+ * The records cross the library boundary byte for byte. Their layout is fixed
+ * for 32-bit x86 and for x86-64; every size and offset is checked by the
  * static assertions at the end of this header for the pointer width being
  * compiled. float64 fields carry an explicit 8-byte alignment because i386 gcc
  * would otherwise align a double inside a struct to 4 bytes.
@@ -27,7 +42,8 @@
 #include <uchar.h>
 #endif
 
-/* Calling convention of the entry points and of the status callback. */
+/* Calling convention of the entry points and of the status callback: stdcall
+ * on 32-bit Windows, the platform's C convention elsewhere. */
 #if defined(_WIN32) && defined(__i386__)
 #define PX_CALL __attribute__((stdcall))
 #elif defined(_MSC_VER) && defined(_M_IX86)
@@ -36,6 +52,7 @@
 #define PX_CALL
 #endif
 
+/* Marks the entry points for export from the library and import into callers. */
 #if defined(_WIN32)
 #if defined(PEXORA_BUILDING_LIBRARY)
 #define PX_API __declspec(dllexport)
@@ -48,6 +65,7 @@
 #define PX_API
 #endif
 
+/* An 8-byte alignment, for the float64 fields of the records. */
 #if defined(__cplusplus)
 #define PX_ALIGN8 alignas(8)
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
@@ -60,33 +78,44 @@
 extern "C" {
 #endif
 
-/* Result codes of create, free and compare. */
-#define PX_OK 0
+/* Result codes. Every entry point that returns int32_t returns one of these;
+ * Pexora_GetErrorText gives a text for each. */
+#define PX_OK 0 /* success */
+/* A null Result record for Pexora_Compare, a status callback that threw, or
+ * any other failure that no other code names. */
 #define PX_ERROR_UNKNOWN 1
+/* The memory ran out, or a picture, file or working memory passes the limits
+ * of the Memory section; always before the memory is taken. */
 #define PX_ERROR_NOT_ENOUGH_MEMORY 2
+/* A picture could not be read: its name is null, empty or not valid UTF-16,
+ * the file is missing, unreadable, of another format, or broken. */
 #define PX_ERROR_LOADING 3
+/* A null record, or a handle that names no live search object. */
 #define PX_ERROR_OBJECT 4
+/* A size out of range (a resample size or stretch side below 1), or no size of
+ * the search-for picture fits into the search-in picture or region. */
 #define PX_ERROR_DIMENSIONS 5
+/* An unknown ProcessType, Resampler, CompareType or StretchResampler. */
 #define PX_ERROR_NOT_AVAILABLE 6
 /* Only from the entry points added in 1.0 and from Pexora_Compare with an
  * options record: an argument or an options field out of its range. */
 #define PX_ERROR_INVALID_PARAMETER 7
 
-/* StatusType of the status callback. */
+/* StatusType of the status callback: a progress report. */
 #define PX_STATUS_PROGRESS 1
 
-/* CompareType. */
-#define PX_COMPARE_TYPE_EXACT 0
-#define PX_COMPARE_TYPE_RELATIVE_ARGB 1
-#define PX_COMPARE_TYPE_RELATIVE_AHSL 2
-#define PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA 3
-#define PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA 4
+/* CompareType: how a pixel is told to differ (see Pixel rules). */
+#define PX_COMPARE_TYPE_EXACT 0               /* every channel equal */
+#define PX_COMPARE_TYPE_RELATIVE_ARGB 1       /* within the ARGB tolerances */
+#define PX_COMPARE_TYPE_RELATIVE_AHSL 2       /* within the AHSL tolerances */
+#define PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA 3 /* ARGB, over any background */
+#define PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA 4 /* AHSL, over any background */
 
-/* ProcessType. */
-#define PX_PROCESS_TYPE_NONE 0
-#define PX_PROCESS_TYPE_RESAMPLE 1
+/* ProcessType: what is done to a picture when its object is created. */
+#define PX_PROCESS_TYPE_NONE 0     /* kept as decoded */
+#define PX_PROCESS_TYPE_RESAMPLE 1 /* resampled to Dimensions with Resampler */
 
-/* Resampler and StretchResampler. */
+/* Resampler and StretchResampler: FreeImage's filters, by the same numbers. */
 #define PX_RESAMPLER_BOX 0
 #define PX_RESAMPLER_BICUBIC 1
 #define PX_RESAMPLER_BILINEAR 2
@@ -104,97 +133,111 @@ typedef char16_t TPXChar;
 
 /* A size in pixels. */
 typedef struct TPXDimensions {
-  int32_t Width;
-  int32_t Height;
+  int32_t Width;  /* pixels across */
+  int32_t Height; /* pixels down */
 } TPXDimensions;
 
-/* A point in pixels. */
+/* A point in pixels, from the top-left corner of a picture. */
 typedef struct TPXPoint {
-  int32_t X;
-  int32_t Y;
+  int32_t X; /* pixels from the left edge */
+  int32_t Y; /* pixels from the top edge */
 } TPXPoint;
 
-/* One search object: a picture the library has loaded. */
+/* One search object: a picture the library has loaded. The record is the
+ * caller's; the object behind ImageObject is the library's from a successful
+ * create until a successful Pexora_FreeObject. */
 typedef struct TPXObject {
-  const TPXChar* FileName;           /* caller's buffer, read only by the library */
-  void* ImageObject;                 /* library's handle, opaque to the caller */
-  TPXDimensions OriginalDimensions;  /* as decoded from the file */
-  TPXDimensions ProcessedDimensions; /* after the create-time processing */
-  void* User;                        /* caller's value */
+  /* The caller's zero-terminated UTF-16 file name: read by Pexora_CreateObject
+   * during the call only, never written or freed by the library. */
+  const TPXChar* FileName;
+  /* The library's handle of the object: set on a successful create, null
+   * after a successful free; opaque to the caller (see Pexora_FreeObject). */
+  void* ImageObject;
+  /* The picture's size as decoded (or as given to a create from pixels). */
+  TPXDimensions OriginalDimensions;
+  /* The size after the create-time processing: what a comparison searches. */
+  TPXDimensions ProcessedDimensions;
+  /* The caller's value. The search-in record's User is passed to the status
+   * callback; the library never reads it otherwise. */
+  void* User;
 } TPXObject;
 
-/* How the picture is prepared when its object is created. */
+/* How a picture is prepared when its object is created. */
 typedef struct TPXCreateObjectParameters {
   int32_t ProcessType;      /* PX_PROCESS_TYPE_... */
-  TPXDimensions Dimensions; /* target size for PX_PROCESS_TYPE_RESAMPLE */
-  int32_t Resampler;        /* PX_RESAMPLER_... */
+  TPXDimensions Dimensions; /* the target size for PX_PROCESS_TYPE_RESAMPLE, each side at least 1 */
+  int32_t Resampler;        /* PX_RESAMPLER_..., for PX_PROCESS_TYPE_RESAMPLE */
 } TPXCreateObjectParameters;
 
+/* The status callback: Progress in percent (0 to 100), StatusType
+ * PX_STATUS_PROGRESS, and the search-in record's User (see Progress). */
 typedef void(PX_CALL* TPXStatusCallback)(double Progress, int32_t StatusType, void* User);
 
 /* How one comparison runs. */
 typedef struct TPXProcessParameters {
   int32_t CompareType; /* PX_COMPARE_TYPE_... */
+  /* RELATIVE_ARGB tolerances, 0..255 per channel: how far a searched value may
+   * lie from the search-for value. */
   uint8_t ARGBATolerance;
   uint8_t ARGBRTolerance;
   uint8_t ARGBGTolerance;
   uint8_t ARGBBTolerance;
+  /* RELATIVE_AHSL tolerances, 0..1 each (clamped; NaN as 0): alpha, hue,
+   * saturation (chroma) and lightness; see Pixel rules for their scales. */
   PX_ALIGN8 double AHSLATolerance;
   PX_ALIGN8 double AHSLHTolerance;
   PX_ALIGN8 double AHSLSTolerance;
   PX_ALIGN8 double AHSLLTolerance;
+  /* The most differing pixels a matching position may have; negative: nothing
+   * matches. */
   int32_t DifferenceTolerance;
-  TPXBool8 StretchCompare;
-  TPXDimensions MinimalStretchSize;
-  TPXDimensions MaximalStretchSize;
-  int32_t StretchResampler; /* PX_RESAMPLER_... */
-  TPXBool8 MultipleMatches;
-  TPXBool32 MultiThreadedProcessing;
-  TPXStatusCallback StatusCallback;
+  TPXBool8 StretchCompare;           /* also search stretched sizes (see Stretching) */
+  TPXDimensions MinimalStretchSize;  /* the smallest stretched size, in pixels */
+  TPXDimensions MaximalStretchSize;  /* the largest stretched size, in pixels */
+  int32_t StretchResampler;          /* PX_RESAMPLER_..., for the stretched sizes */
+  TPXBool8 MultipleMatches;          /* every match (non-zero) or the best one only */
+  TPXBool32 MultiThreadedProcessing; /* all hardware threads (non-zero) or one */
+  TPXStatusCallback StatusCallback;  /* progress reports, or null for none */
 } TPXProcessParameters;
 
 /* One match. */
 typedef struct TPXResultMatches {
-  TPXPoint Position;        /* top-left corner in the searched picture */
-  TPXDimensions Dimensions; /* size of the matched area */
-  int32_t Difference;
+  TPXPoint Position;        /* the matched area's top-left corner in the searched picture */
+  TPXDimensions Dimensions; /* the matched area's size: a size of the search-for picture */
+  int32_t Difference;       /* the number of differing pixels */
+  /* 100 * (compared - Difference) / compared, compared being the pixels that
+   * take part (all of them, or with _ALPHA those not fully transparent). */
   PX_ALIGN8 double MatchPercentage;
 } TPXResultMatches;
 typedef TPXResultMatches* PPXResultMatches;
 
 /* The outcome of one comparison. */
 typedef struct TPXResult {
+  /* Non-zero exactly when there is a match: a number that identifies this
+   * result among all results of the process (read it as a boolean). */
   TPXBool32 Success;
-  int32_t MatchCount;
-  PPXResultMatches Matches; /* MatchCount entries, owned by the library */
+  int32_t MatchCount; /* the number of entries at Matches */
+  /* MatchCount consecutive entries, best first, owned by the library until
+   * Pexora_FreeResult; null without matches. */
+  PPXResultMatches Matches;
 } TPXResult;
 
 /*
- * Semantics of this implementation (libpexora.so).
+ * Pictures.
  *
- * Pexora_CreateObject decodes the file named by the UTF-16 FileName (PNG,
- * JPEG, BMP, GIF or TIFF, told by the file's first bytes) into 32-bit ARGB
- * with straight (not premultiplied) alpha, top row first; pictures without
- * alpha are opaque. JPEG is decoded with the accurate integer transform and
- * smooth chroma upsampling; BMP in every header version (OS/2 core, Windows 3
- * to 5), depth and compression (RLE4, RLE8, bit fields), pixels that RLE
- * skips being transparent and a 32-bit alpha that is zero everywhere counting
- * as absent; GIF as its first frame; TIFF upright by its Orientation tag,
- * premultiplied alpha brought back to straight. A file whose pixel data is
- * missing, cut short or corrupt gives PX_ERROR_LOADING rather than made-up
- * pixels. The decoders write nothing to the caller's standard streams. It
- * sets ImageObject,
- * OriginalDimensions (as decoded) and ProcessedDimensions (after processing);
- * on an error it leaves the record as it was. PX_PROCESS_TYPE_RESAMPLE
- * resamples to Dimensions with Resampler; pictures with alpha are resampled
- * premultiplied (as are stretch sizes), so that the colour of transparent
- * pixels does not show. Codes: PX_ERROR_OBJECT for a null
- * record; PX_ERROR_NOT_AVAILABLE for an unknown ProcessType or Resampler;
- * PX_ERROR_DIMENSIONS for a resample size below 1; PX_ERROR_LOADING for a
- * null, empty or invalid UTF-16 name and a missing, unreadable, undecodable or
- * unsupported file; PX_ERROR_NOT_ENOUGH_MEMORY for pictures (as decoded or as
- * resampled) above 8192 x 8192 pixels, files above 1 GiB, and resamples
- * whose working memory would pass 2 GiB (see Memory below).
+ * Files are decoded (PNG, JPEG, BMP, GIF or TIFF, told by the file's first
+ * bytes) into 32-bit ARGB with straight (not premultiplied) alpha, top row
+ * first; pictures without alpha are opaque. JPEG is decoded with the accurate
+ * integer transform and smooth chroma upsampling; BMP in every header version
+ * (OS/2 core, Windows 3 to 5), depth and compression (RLE4, RLE8, bit fields),
+ * pixels that RLE skips being transparent and a 32-bit alpha that is zero
+ * everywhere counting as absent; GIF as its first frame; TIFF upright by its
+ * Orientation tag, premultiplied alpha brought back to straight. A file whose
+ * pixel data is missing, cut short or corrupt gives PX_ERROR_LOADING rather
+ * than made-up pixels. The decoders write nothing to the caller's standard
+ * streams. PX_PROCESS_TYPE_RESAMPLE resamples to Dimensions with Resampler;
+ * pictures with alpha are resampled premultiplied (as are stretch sizes), so
+ * that the colour of transparent pixels does not show.
  *
  * Handles are looked up among the live objects before use: a null, stale,
  * freed or made-up ImageObject gives PX_ERROR_OBJECT and is never
@@ -202,11 +245,10 @@ typedef struct TPXResult {
  * drawn from a permutation of the pointer's range with keys chosen at random
  * for each process: one handle does not tell another. (This guards against
  * mistakes, not against code in the same process that reads its memory.)
- * Pexora_FreeObject releases the object and sets ImageObject to null;
- * FileName and the caller's buffer stay as they are.
  *
- * Pexora_Compare zeroes *Result first. A pixel differs from the search-for
- * pixel laid over it when:
+ * Pixel rules.
+ *
+ * A pixel differs from the search-for pixel laid over it when:
  *   EXACT: any of A, R, G, B differs;
  *   RELATIVE_ARGB: |dA| > A or |dR| > R or |dG| > G or |dB| > B tolerance;
  *   RELATIVE_AHSL: in 16-bit fixed point: alpha 0..255; hue a fraction of
@@ -241,6 +283,8 @@ typedef struct TPXResult {
  * Difference <= DifferenceTolerance (a negative tolerance matches nothing).
  * MatchPercentage = 100 * (compared - Difference) / compared.
  *
+ * Stretching.
+ *
  * StretchCompare: sizes in pixels; the search-for picture is resampled with
  * StretchResampler, aspect ratio kept (shorter side rounded to nearest, half
  * up, at least 1), to every size whose longer side steps by one pixel and
@@ -252,6 +296,8 @@ typedef struct TPXResult {
  * PX_ERROR_DIMENSIONS. A size at which no pixel takes part (all transparent)
  * finds nothing.
  *
+ * Ranking and overlaps.
+ *
  * Overlapping matches are one: the best is kept and every match that
  * intersects it dropped, repeatedly. Best means the higher MatchPercentage,
  * then the smaller sum, over the compared pixels and channels, of how far the
@@ -260,57 +306,48 @@ typedef struct TPXResult {
  * |dC|, |dL|; with _ALPHA: the distance to the ranges above at T = 0, and
  * for the hue the weighted distance beyond the background's allowance), then
  * the larger area, then top-most, then left-most. Matches come best first;
- * MultipleMatches false gives the best one only. Success is non-zero exactly
- * when there is a match: a number that identifies this result among all
- * results of the process (read it as a boolean); without matches it is 0 and
- * nothing is allocated. Unknown CompareType, or an unknown StretchResampler
- * with StretchCompare: PX_ERROR_NOT_AVAILABLE; a null Result:
- * PX_ERROR_UNKNOWN.
+ * MultipleMatches false gives the best one only.
  *
- * MultiThreadedProcessing uses all hardware threads, otherwise one; results
- * are the same. StatusCallback (may be null) is called only on the calling
- * thread, before Pexora_Compare returns, with PX_STATUS_PROGRESS, whole
- * percents rising from 0 to exactly 100 at the end (each at most once), and
- * the search-in record's User. Every comparison that passes the checks of its
- * arguments reports 0 first, also one that compares nothing (a negative
+ * Progress.
+ *
+ * StatusCallback (may be null) is called only on the calling thread, before
+ * Pexora_Compare returns, with PX_STATUS_PROGRESS, whole percents rising from
+ * 0 to exactly 100 at the end (each at most once), and the search-in
+ * record's User. Every comparison that passes the checks of its arguments
+ * reports 0 first, also one that compares nothing (a negative
  * DifferenceTolerance, a fully transparent search-for picture); one that
  * fails a check reports nothing. The callback may call the library, even
  * free the objects being compared. A callback that throws (from C++) ends the
  * comparison: every thread of it stops and is joined, nothing is reported
  * after the throw, and the code is PX_ERROR_UNKNOWN.
  *
- * Pexora_FreeResult releases the entries of a result this library filled,
- * zeroes the record and returns -1. It recognises the result by Matches and
- * Success together, so hand back the record as it was filled (or an exact
- * copy): a stale copy of a released result never releases a later result that
- * the allocator placed at the same address. A null, zero, already released,
- * stale, altered or foreign record releases nothing, is left as it is, and
- * gives 0.
- * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
+ * Memory.
  *
- * Memory. A resample (at creation or stretching) and a comparison are
- * refused with PX_ERROR_NOT_ENOUGH_MEMORY, before any of it is allocated, when
- * their working memory, estimated from the sizes involved, would pass 2 GiB:
- * resampling takes the picture's copies and FreeImage's table of weights (about
- * 50 to 80 bytes per output pixel of a side that changes, more when shrinking
- * with a wide filter); a comparison takes the search-in picture's channel
- * planes (12 bytes a pixel in ARGB, 8 in AHSL), the sizes of the search-for
- * picture it holds at a time (one per thread and two more, 56 bytes a
- * pixel, and while one is made its stretching and as much again), its list
- * of work units (a row of positions of one size each), 176 bytes per
- * matching position found before overlaps are merged and 128 more per match
- * that can be kept (matches do not overlap: no more than the area holds of
- * the smallest size). When the matching positions would fill what the limit
- * leaves (never more than 1 GiB of them), the comparison merges them in
- * passes over the search-in picture instead, holding as many at a time: no
- * count of matching positions is an error. Besides that estimate, the merge
- * of matching positions takes box sums of the search-in picture (16 bytes a
- * pixel, only up to 256 MiB) and holds the search-for sizes it needs up to
- * 256 MiB. Channel planes
- * outlive a comparison
- * only within 256 MiB for all objects together, least recently used dropped
- * first; larger ones go when the comparison ends. Decoding libraries are held
- * to 512 MiB of their own (libjpeg in all, libtiff per allocation).
+ * Pictures (as decoded or as resampled) above 8192 x 8192 pixels and files
+ * above 1 GiB give PX_ERROR_NOT_ENOUGH_MEMORY. A resample (at creation or
+ * stretching) and a comparison are refused with PX_ERROR_NOT_ENOUGH_MEMORY,
+ * before any of it is allocated, when their working memory, estimated from the
+ * sizes involved, would pass 2 GiB: resampling takes the picture's copies and
+ * FreeImage's table of weights (about 50 to 80 bytes per output pixel of a
+ * side that changes, more when shrinking with a wide filter); a comparison
+ * takes the search-in picture's channel planes (12 bytes a pixel in ARGB, 8 in
+ * AHSL), the sizes of the search-for picture it holds at a time (one per
+ * thread and two more, 56 bytes a pixel, and while one is made its stretching
+ * and as much again), its list of work units (a row of positions of one size
+ * each), 176 bytes per matching position found before overlaps are merged and
+ * 128 more per match that can be kept (matches do not overlap: no more than
+ * the area holds of the smallest size). When the matching positions would
+ * fill what the limit leaves (never more than 1 GiB of them), the comparison
+ * merges them in passes over the search-in picture instead, holding as many
+ * at a time: no count of matching positions is an error. Besides that
+ * estimate, the merge of matching positions takes box sums of the search-in
+ * picture (16 bytes a pixel, only up to 256 MiB) and holds the search-for
+ * sizes it needs up to 256 MiB. Channel planes outlive a comparison only
+ * within 256 MiB for all objects together, least recently used dropped first;
+ * larger ones go when the comparison ends. Decoding libraries are held to
+ * 512 MiB of their own (libjpeg in all, libtiff per allocation).
+ *
+ * Threads and process exit.
  *
  * No exception leaves an entry point (PX_ERROR_UNKNOWN; an allocation failure
  * PX_ERROR_NOT_ENOUGH_MEMORY). Calls from several threads at once are safe,
@@ -318,11 +355,103 @@ typedef struct TPXResult {
  * are inside the library: its state outlives the static destructors.
  */
 #ifndef PX_NO_PROTOTYPES
+/*
+ * Pexora_CreateObject: decodes the picture file named by Object->FileName,
+ * prepares it as Parameters say, and makes a search object of it.
+ *
+ *   Object: the caller's record; FileName names the file (UTF-16, zero
+ *     terminated, at most 32768 code units: the library reads no further).
+ *     On PX_OK the library sets ImageObject to the new object's handle,
+ *     OriginalDimensions to the size as decoded and ProcessedDimensions to
+ *     the size after the processing; FileName and User are left as they are.
+ *   Parameters: PX_PROCESS_TYPE_NONE, or PX_PROCESS_TYPE_RESAMPLE with
+ *     Dimensions and Resampler (see Pictures).
+ *
+ * Codes, in the order they are checked: PX_ERROR_OBJECT for a null Object;
+ * PX_ERROR_NOT_AVAILABLE for an unknown ProcessType; with resampling,
+ * PX_ERROR_DIMENSIONS for a Dimensions side below 1, PX_ERROR_NOT_AVAILABLE
+ * for an unknown Resampler and PX_ERROR_NOT_ENOUGH_MEMORY for a size above
+ * 8192 x 8192 pixels; then PX_ERROR_LOADING for a null, empty, too long or
+ * invalid UTF-16 name and a missing, unreadable, undecodable or unsupported
+ * file, PX_ERROR_NOT_ENOUGH_MEMORY for a picture above 8192 x 8192 pixels, a file
+ * above 1 GiB or a resample whose working memory would pass 2 GiB (see
+ * Memory); PX_OK. On an error the record is left as it was.
+ *
+ * Ownership: the object is the library's until Pexora_FreeObject; an object
+ * never freed lives until the process ends. Threads: safe from several
+ * threads at once.
+ */
 PX_API int32_t PX_CALL Pexora_CreateObject(TPXObject* Object, TPXCreateObjectParameters Parameters);
+
+/*
+ * Pexora_FreeObject: releases the search object behind Object->ImageObject
+ * and sets ImageObject to null; FileName, the caller's buffer and the other
+ * fields stay as they are.
+ *
+ * Codes: PX_ERROR_OBJECT for a null Object or an ImageObject that names no
+ * live object (null, already freed, stale, made up: nothing is released and
+ * the record is left as it is); PX_OK.
+ *
+ * Threads: safe from several threads at once, also while a comparison of the
+ * same object runs (the comparison keeps what it reads until it returns), and
+ * from the status callback.
+ */
 PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object);
+
+/*
+ * Pexora_Compare: searches the picture of SearchIn for the picture of
+ * SearchFor, by the rules of Parameters, and fills *Result with the matches.
+ *
+ *   SearchIn, SearchFor: copies of records whose objects were created by this
+ *     library; only their ImageObject is read, and SearchIn.User is passed to
+ *     the status callback.
+ *   Parameters: the compare type, tolerances, stretching, MultipleMatches,
+ *     MultiThreadedProcessing and the status callback (see the record and the
+ *     sections above).
+ *   Result: the caller's record. It is zeroed first; on PX_OK with matches,
+ *     Success is non-zero, MatchCount the number of matches and Matches the
+ *     first of them, best first; without matches it stays zero and nothing is
+ *     allocated. Hand a result with matches back with Pexora_FreeResult.
+ *   Reserved: null, or the address of a TPXSearchOptions record (see there).
+ *
+ * Codes, in the order they are checked (*Result is zeroed before all of
+ * them, when Result is not null): PX_ERROR_OBJECT when SearchIn or SearchFor
+ * names no live object; PX_ERROR_NOT_AVAILABLE for an unknown CompareType and
+ * for an unknown StretchResampler with StretchCompare;
+ * PX_ERROR_INVALID_PARAMETER for the options record (see TPXSearchOptions);
+ * PX_ERROR_UNKNOWN for a null Result; PX_ERROR_DIMENSIONS when no size of the
+ * search-for picture fits into the search-in picture or region (see
+ * Stretching); PX_ERROR_NOT_ENOUGH_MEMORY when the working memory would pass
+ * the limit (see Memory) or memory runs out; PX_ERROR_UNKNOWN when the status
+ * callback throws; PX_OK, also when nothing matches.
+ *
+ * Threads: MultiThreadedProcessing uses all hardware threads, otherwise one;
+ * the results are the same. The call returns when the comparison is done; its
+ * threads end before it returns. Comparisons from several threads at once are
+ * safe, also of the same objects.
+ */
 PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, TPXProcessParameters Parameters,
                                       TPXResult* Result, void* Reserved);
+
+/*
+ * Pexora_FreeResult: releases the matches of a result this library filled,
+ * zeroes the record and returns -1.
+ *
+ * It recognises the result by Matches and Success together, so hand back the
+ * record as it was filled (or an exact copy): a stale copy of a released
+ * result never releases a later result that the allocator placed at the same
+ * address. A null, zero, already released, stale, altered or foreign record
+ * releases nothing, is left as it is, and gives 0.
+ *
+ * Threads: safe from several threads at once.
+ */
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result);
+
+/*
+ * Pexora_CreateObjectFromBitmapHandle: part of the original interface, for a
+ * picture held by the platform's windowing system. This library gives
+ * PX_ERROR_NOT_AVAILABLE and leaves the record as it is.
+ */
 PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object, TPXCreateObjectParameters Parameters);
 #endif
 
@@ -332,10 +461,10 @@ PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object, TP
 
 /* A rectangle in pixels: top-left corner and size. */
 typedef struct TPXRect {
-  int32_t X;
-  int32_t Y;
-  int32_t Width;
-  int32_t Height;
+  int32_t X;      /* the left edge, in pixels from the picture's left edge */
+  int32_t Y;      /* the top edge, in pixels from the picture's top edge */
+  int32_t Width;  /* pixels across */
+  int32_t Height; /* pixels down */
 } TPXRect;
 
 /*
@@ -345,19 +474,6 @@ typedef struct TPXRect {
  * sizeof(TPXSearchOptions), then set the fields wanted; a field left zero
  * changes nothing. The library only reads the record, during the call.
  *
- *   UseRegion: non-zero to search only within Region, in pixels of the
- *     (processed) search-in picture. Matches are then exactly those of a
- *     search in a copy of that part of the picture, with their positions
- *     given in the whole picture's coordinates. Region must have a Width and
- *     Height of at least 1 and lie inside the picture. Stretch sizes must fit
- *     into the region; when none does, or a search-for picture larger than
- *     the region is not stretched, the code is PX_ERROR_DIMENSIONS.
- *   MinimalMatchPercentage: 0 to 100; only positions whose MatchPercentage is
- *     at least this value match (and Difference <= DifferenceTolerance must
- *     still hold). Positions below it take no part in merging overlaps.
- *   MaximalMatchCount: 0 for no limit, otherwise at most this many matches,
- *     the best ones, after overlapping matches have been merged.
- *
  * PX_ERROR_INVALID_PARAMETER: a Size this library does not know (1.0 knows
  * 40 only; later 1.x libraries accept every earlier size), a region with a
  * Width or Height below 1 or reaching outside the picture, a
@@ -366,10 +482,24 @@ typedef struct TPXRect {
  * parameters, whose codes come first.
  */
 typedef struct TPXSearchOptions {
+  /* sizeof(TPXSearchOptions) as the caller was built: tells which fields
+   * follow. */
   uint32_t Size;
+  /* Non-zero to search only within Region, in pixels of the (processed)
+   * search-in picture. Matches are then exactly those of a search in a copy
+   * of that part of the picture, with their positions given in the whole
+   * picture's coordinates. Region must have a Width and Height of at least 1
+   * and lie inside the picture. Stretch sizes must fit into the region; when
+   * none does, or a search-for picture larger than the region is not
+   * stretched, the code is PX_ERROR_DIMENSIONS. */
   TPXBool32 UseRegion;
   TPXRect Region;
+  /* 0 to 100; only positions whose MatchPercentage is at least this value
+   * match (and Difference <= DifferenceTolerance must still hold). Positions
+   * below it take no part in merging overlaps. */
   PX_ALIGN8 double MinimalMatchPercentage;
+  /* 0 for no limit, otherwise at most this many matches, the best ones, after
+   * overlapping matches have been merged. */
   int32_t MaximalMatchCount;
 } TPXSearchOptions;
 

@@ -11,8 +11,9 @@ namespace pexora {
 void CheckWorkingBytes(int64_t bytes);
 
 // What a matching position costs from the scan to the merged result: as a
-// candidate (the scan's lists, gathered, sorted, grouped by percentage;
-// measured 170 bytes), and more if it is also kept (measured up to 89).
+// candidate (the scan's lists, gathered, sorted, grouped by percentage), and
+// more if it is also kept; each above what was measured (docs/library.md,
+// *Measured constants*).
 inline constexpr int64_t kCandidateBytes = 176;
 inline constexpr int64_t kKeptMatchBytes = 128;
 

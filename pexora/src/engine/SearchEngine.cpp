@@ -37,9 +37,9 @@ using Clock = std::chrono::steady_clock;
 // row costs its positions times the pixels a position is likely to test,
 // preparing a size about as much as testing every one of its pixels a few
 // times. In the merge, the first bound of a candidate costs a twentieth of
-// deciding it, which takes 0.07 to 2 microseconds (measured on the tutorial
-// samples, most candidates falling to kept matches without their exact
-// sums): 1 is the first guess, until the merge is timed.
+// deciding it, which takes about a microsecond: the first guess, until the
+// merge is timed (the measurements behind these: docs/library.md, *Measured
+// constants*).
 constexpr double kPrepareCostPerPixel = 16;
 constexpr double kBoundCostPerCandidate = 1;
 constexpr double kDecideCostPerCandidate = 20;
@@ -55,8 +55,8 @@ double Seconds(Clock::time_point since) { return std::chrono::duration<double>(C
 // The rows of one size in an order whose every beginning is spread over the
 // whole picture, so that the time of the first rows tells the time of all:
 // blocks of consecutive rows (which share most of the searched pixels they
-// read) in bit-reversed order. Rows one by one in that order measured 25 to
-// 45 % slower than in sequence.
+// read) in bit-reversed order; rows one by one in that order are slower
+// (docs/library.md, *Measured constants*).
 std::vector<int32_t> SpreadRows(int32_t rows) {
   constexpr int32_t kBlock = 16;
   const int32_t blocks = (rows + kBlock - 1) / kBlock;

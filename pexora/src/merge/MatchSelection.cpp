@@ -118,10 +118,8 @@ class PendingHeap {
 // Sorts in parts on every thread, then merges the parts pairwise.
 template <typename T, typename Less>
 void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report) {
-  // Few items are sorted here: starting threads for them cost more than
-  // sorting (a 32 x 32 search on the 1920 x 1080 page, 230 candidates of
-  // many percentages, each sorted apart, spent 13 ms of 28 starting threads
-  // on two threads, against 0.2 ms on one).
+  // Few items are sorted here: starting threads for them costs more than
+  // sorting (docs/library.md, *Measured constants*).
   constexpr size_t kParts = 8, kFewItems = 8192;
   if (items.size() < kFewItems) return std::sort(items.begin(), items.end(), less);
   const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };

@@ -7,14 +7,12 @@ namespace pexora {
 
 namespace {
 
-// Measured on the 64 x 64 search stretched 20..100 with wide-open
-// tolerances on a 1920 x 1080 page: a summed position costs about a
-// microsecond of a thread's time, one rejected by a bound a fifth of that;
-// a pass meets about a fifth to a quarter of the positions the last one met
-// (150, then 33 million, then none); after the set is full, a third of the
-// sums that positions in random order would need (sizes come smallest
-// first, and larger sizes have larger sums). The first three are first
-// guesses until a pass measures them.
+// A summed position's time, a bounded one's share of it, the share of the
+// last pass's positions that the next pass meets, and the share of sums
+// needed once the set is full (sizes come smallest first, and larger sizes
+// have larger sums). The first three are first guesses until a pass
+// measures them (how they were measured: docs/library.md, *Measured
+// constants*).
 constexpr double kSumSeconds = 1e-6;
 constexpr double kBoundShareOfSum = 0.2;
 constexpr double kShare = 0.25;
