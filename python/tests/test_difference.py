@@ -62,8 +62,10 @@ def scene(tmp_path_factory):
         else:
             present[width, height] = background[y:y + height, x:x + width].copy()
             absent[width, height] = elsewhere[y:y + height, x:x + width].copy()
+    # JPEG at quality 85 without chroma subsampling: with it, the saturated
+    # edges of the flat blocks leave about 1 % of the pixels beyond tolerance 15.
     jpeg = tmp_path_factory.mktemp("scene") / "scene.jpg"
-    Image.fromarray(background).save(jpeg, quality=85)
+    Image.fromarray(background).save(jpeg, quality=85, subsampling=0)
     return {"lossless": background, "jpeg": str(jpeg)}, present, absent
 
 
@@ -84,7 +86,9 @@ def test_defaults_find_a_picture_where_it_is_and_nowhere_else(scene, size, noise
     elif model == "exact":
         assert found == []  # JPEG changed its pixels
     elif size not in SMALL:  # a few pixels do not come through JPEG's blocks within tolerance 15
-        assert found == [(*PLACES[size], *size)]
+        # Once only, where JPEG's noise may move the best position by a pixel along an edge.
+        (x, y, width, height), = found
+        assert abs(x - PLACES[size][0]) <= 1 and abs(y - PLACES[size][1]) <= 1 and (width, height) == size
 
 
 def test_a_count_of_150_finds_small_pictures_everywhere(scene):
@@ -119,7 +123,8 @@ def altered(noise):
         (1, "0.25%", True),
         (20, 20, True),
         (21, 20, False),
-        (1, None, True),  # the default share allows a pixel of 400
+        (4, None, True),  # the default share, 1 %, allows 4 pixels of 400
+        (5, None, False),
     ],
 )
 def test_a_share_allows_its_part_of_the_compared_pixels(noise, altered, count, difference, found):

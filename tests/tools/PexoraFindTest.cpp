@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "FreeImage.h"
 #include "TestPictures.h"
 
 namespace {
@@ -224,7 +226,7 @@ TEST_F(PexoraFindTest, HelpNamesEveryOptionWithItsDefault) {
   EXPECT_EQ(run.exit, 0);
   for (const char* text :
        {"--type exact|argb|ahsl=argb", "--alpha", "--argb-tolerance N|A,R,G,B=15", "--ahsl-tolerance X|A,H,S,L=0.5",
-        "--difference N|P%", "Default: 0 with --type exact, 5% with argb and ahsl", "--stretch-min WIDTHxHEIGHT",
+        "--difference N|P%", "Default: 0 with --type exact, 1% with argb and ahsl", "--stretch-min WIDTHxHEIGHT",
         "--stretch-max WIDTHxHEIGHT", "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT",
         "--resample-for WIDTHxHEIGHT", "--resample-filter FILTER=bilinear", "--threads all|1=all",
         "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0", "--max-matches N=0", "--json",
@@ -301,7 +303,9 @@ TEST_F(PexoraFindTest, DefaultsFindSmallAndLargePicturesWhereTheyAreAndNowhereEl
     pexora::test::SavePicture(absent, folder_ / ("absent-" + name + ".png"), FileFormat::kPng);
   }
   pexora::test::SavePicture(background, folder_ / "scene.png", FileFormat::kPng);
-  pexora::test::SavePicture(background, folder_ / "scene.jpg", FileFormat::kJpeg, 85);
+  // JPEG at quality 85 without chroma subsampling: with it, the saturated
+  // edges of the flat blocks leave 1 to 2 % of the pixels beyond tolerance 15.
+  pexora::test::SavePicture(background, folder_ / "scene.jpg", FileFormat::kJpeg, 85 | JPEG_SUBSAMPLING_444);
 
   for (const Size& s : sizes) {
     const std::string name = std::to_string(s.width) + "x" + std::to_string(s.height);
@@ -322,9 +326,14 @@ TEST_F(PexoraFindTest, DefaultsFindSmallAndLargePicturesWhereTheyAreAndNowhereEl
         } else if (std::string(type) == "exact") {
           EXPECT_EQ(present.exit, 1) << present.out;  // JPEG changed its pixels
         } else if (!s.small) {  // a few pixels do not come through JPEG's blocks within tolerance 15
+          // Once only, where JPEG's noise may move the best position by a
+          // pixel along an edge.
           EXPECT_EQ(present.exit, 0);
           ASSERT_EQ(lines.size(), 1u) << present.out;
-          EXPECT_EQ(present.out.rfind(place, 0), 0u) << present.out;
+          EXPECT_LE(std::abs(lines[0].x - s.x), 1) << present.out;
+          EXPECT_LE(std::abs(lines[0].y - s.y), 1) << present.out;
+          EXPECT_EQ(lines[0].width, s.width);
+          EXPECT_EQ(lines[0].height, s.height);
         }
       }
     }

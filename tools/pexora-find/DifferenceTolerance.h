@@ -20,7 +20,7 @@ struct DifferenceTolerance {
 std::optional<DifferenceTolerance> ParseDifference(std::string_view text);
 
 // The share that argb and ahsl allow unless told otherwise.
-inline constexpr std::string_view kDefaultShare = "5%";
+inline constexpr std::string_view kDefaultShare = "1%";
 
 // No differing pixel for exact, kDefaultShare for the others.
 DifferenceTolerance DefaultDifference(int32_t compareType);

@@ -25,7 +25,7 @@ DEFAULT_AHSL_TOLERANCE = 0.5
 # How many compared pixels of a match may differ by default: a share for
 # the models with tolerances (see docs/library.md for the measurement behind
 # it), none for exact.
-DEFAULT_SHARE = "5%"
+DEFAULT_SHARE = "1%"
 DEFAULT_EXACT_DIFFERENCE = 0
 # A share of the compared pixels: a percentage 0..100 with at most three
 # decimals, so that the least match percentage it gives is exact.
@@ -157,6 +157,9 @@ def process_parameters(
     threads: Any,
     status_callback: Any = None,
 ) -> r.TPXProcessParameters:
+    """The process record. A share as ``difference`` sets DifferenceTolerance
+    to its most: the search options must then carry its least percentage
+    (search_options' ``least_percentage``, from difference_tolerance)."""
     if not isinstance(model, str):
         raise TypeError(f"model: expected 'exact', 'argb' or 'ahsl', got {model!r}")
     model = model.lower()

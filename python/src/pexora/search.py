@@ -101,7 +101,7 @@ def find(
       at most three decimals), which keeps the matches whose percentage is at
       least 100 minus the share (so 20 of 400 pixels for ``"5%"``, and each
       stretched size its own count). A float is refused: write the share as
-      ``"5%"``. Unless given: none (0) for exact, ``"5%"`` for argb and
+      ``"5%"``. Unless given: none (0) for exact, ``"1%"`` for argb and
       ahsl.
     - ``stretch_min``, ``stretch_max``: also search for the search-for
       picture stretched, aspect ratio kept, to sizes (width, height) from one
