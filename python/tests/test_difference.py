@@ -170,3 +170,14 @@ def test_each_stretched_size_gets_its_own_count(count, found):
 def test_a_share_is_written_as_a_percentage(difference, kind, message):
     with pytest.raises(kind, match=message):
         pexora.find("no such picture.png", "nor this one.png", difference=difference)
+
+
+@pytest.mark.parametrize("difference, found", [("1.5%", True), ("1.499%", False)])
+def test_with_alpha_a_share_counts_the_pixels_that_take_part(noise, difference, found):
+    # 200 of the 400 pixels are opaque, the rest transparent; 3 of the 200 differ: 1.5 %.
+    icon = numpy.zeros((20, 20, 4), numpy.uint8)
+    icon[..., :3] = noise[10:30, 20:40]
+    icon[:10, :, 3] = 255
+    icon[0, :3, :3] ^= 0x80
+    matches = pexora.find(noise, icon, alpha=True, difference=difference)
+    assert [(place(m), m.difference) for m in matches] == ([((20, 10, 20, 20), 3)] if found else [])
