@@ -22,7 +22,8 @@ def natural(seed: int) -> numpy.ndarray:
     picture = numpy.full((HEIGHT, WIDTH, 3), 128.0)
     for channel in range(3):
         for _ in range(6):
-            fx, fy, phase, amplitude = rng.random() * 0.05, rng.random() * 0.05, rng.random() * 6.283, 10 + rng.random() * 30
+            fx, fy, phase = rng.random() * 0.05, rng.random() * 0.05, rng.random() * 6.283
+            amplitude = 10 + rng.random() * 30
             picture[..., channel] += amplitude * numpy.sin(fx * x + fy * y + phase)
     picture += rng.normal(0, 3, picture.shape)
     for _ in range(WIDTH * HEIGHT // 20000):
