@@ -1,5 +1,6 @@
 #include "FindSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <map>
@@ -106,11 +107,19 @@ void DefineOptions(CLI::App& app, FindSettings& s) {
                "half-transparent ones count less (with argb or ahsl)");
   AddTolerances(app, "--argb-tolerance", s.argbTolerance, 255, "N|A,R,G,B", "15");
   AddTolerances(app, "--ahsl-tolerance", s.ahslTolerance, 1.0, "X|A,H,S,L", "0.5");
-  app.add_option("-d,--difference", s.differenceTolerance,
-                 "DifferenceTolerance: how many pixels of a match may differ beyond the tolerances")
-      ->check(kNonNegative)
-      ->type_name("N")
-      ->default_str("150");
+  const auto difference = [](std::string& value) -> std::string {
+    if (ParseDifference(value)) return {};
+    return "expected N pixels (0.." + std::to_string(kIntMax) +
+           ") or a share P% of the compared pixels (0..100, at most three decimals), got '" + value + "'";
+  };
+  app.add_option_function<std::string>(
+         "-d,--difference", [&s](const std::string& value) { s.difference = ParseDifference(value); },
+         "How many of a match's compared pixels may differ beyond the tolerances: N pixels (DifferenceTolerance), "
+         "or P% of them, which keeps matches whose match percentage is at least 100 - P (each stretched size "
+         "its own count). Default: 0 with --type exact, " +
+             std::string(kDefaultShare) + " with argb and ahsl")
+      ->check(CLI::Validator(difference, "", ""))
+      ->type_name("N|P%");
   AddSize(app, "--stretch-min", s.stretchMinimal,
           "Also search for the search-for picture stretched, aspect ratio kept, to sizes from "
           "WIDTHxHEIGHT (default 1x1 when only --stretch-max is given)");
@@ -160,6 +169,10 @@ std::string FindSettings::Problem() const {
   return {};
 }
 
+DifferenceTolerance FindSettings::Difference() const {
+  return difference ? *difference : DefaultDifference(compareType);
+}
+
 TPXProcessParameters FindSettings::ProcessParameters() const {
   TPXProcessParameters p{};
   p.CompareType = compareType;
@@ -177,7 +190,7 @@ TPXProcessParameters FindSettings::ProcessParameters() const {
   p.AHSLHTolerance = ahsl(1);
   p.AHSLSTolerance = ahsl(2);
   p.AHSLLTolerance = ahsl(3);
-  p.DifferenceTolerance = differenceTolerance;
+  p.DifferenceTolerance = Difference().pixels;
   if (!stretchMinimal.empty() || !stretchMaximal.empty()) {
     p.StretchCompare = 1;
     p.MinimalStretchSize =
@@ -198,7 +211,7 @@ TPXSearchOptions FindSettings::SearchOptions() const {
     o.UseRegion = -1;
     o.Region = {region[0], region[1], region[2], region[3]};
   }
-  o.MinimalMatchPercentage = minimalPercentage;
+  o.MinimalMatchPercentage = std::max(minimalPercentage, Difference().leastPercentage);
   o.MaximalMatchCount = maximalMatches;
   return o;
 }

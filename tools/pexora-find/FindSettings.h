@@ -3,9 +3,11 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "DifferenceTolerance.h"
 #include "pexora/pexora.h"
 
 namespace pexora::find {
@@ -15,10 +17,10 @@ struct FindSettings {
   std::string searchFor;
   int32_t compareType = PX_COMPARE_TYPE_RELATIVE_ARGB;  // without the alpha variants
   bool alpha = false;
-  std::vector<int> argbTolerance{15};      // one for all channels, or A, R, G, B
-  std::vector<double> ahslTolerance{0.5};  // one for all channels, or A, H, S, L
-  int differenceTolerance = 150;
-  std::vector<int> stretchMinimal;  // width, height; empty: no stretch
+  std::vector<int> argbTolerance{15};             // one for all channels, or A, R, G, B
+  std::vector<double> ahslTolerance{0.5};         // one for all channels, or A, H, S, L
+  std::optional<DifferenceTolerance> difference;  // empty: the compare type's default
+  std::vector<int> stretchMinimal;                // width, height; empty: no stretch
   std::vector<int> stretchMaximal;
   int stretchFilter = PX_RESAMPLER_BILINEAR;
   std::vector<int> resampleIn;  // width, height; empty: as decoded
@@ -32,6 +34,9 @@ struct FindSettings {
 
   // What is wrong with a combination of options, or empty.
   std::string Problem() const;
+
+  // --difference, or the compare type's default.
+  DifferenceTolerance Difference() const;
 
   TPXProcessParameters ProcessParameters() const;
   TPXSearchOptions SearchOptions() const;

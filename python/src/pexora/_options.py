@@ -1,16 +1,19 @@
 """Keyword options, checked, made into the library's records.
 
 Each problem names its option: a value of the wrong kind raises TypeError, a
-value out of its range ValueError. The defaults are the library's and
-pexora-find's: ARGB with tolerance 15 in every channel (AHSL: 0.5),
-DifferenceTolerance 150, several matches, all threads.
+value out of its range ValueError. The defaults are pexora-find's: ARGB with
+tolerance 15 in every channel (AHSL: 0.5), no differing pixel for exact and
+a share of DEFAULT_SHARE of the compared pixels for argb and ahsl, several
+matches, all threads.
 """
 
 from __future__ import annotations
 
 import ctypes
+import decimal
 import numbers
 import operator
+import re
 from collections.abc import Callable
 from typing import Any, cast
 
@@ -19,7 +22,14 @@ from . import _records as r
 INT32_MAX = 2**31 - 1
 DEFAULT_ARGB_TOLERANCE = 15
 DEFAULT_AHSL_TOLERANCE = 0.5
-DEFAULT_DIFFERENCE = 150
+# How many compared pixels of a match may differ by default: a share for
+# the models with tolerances (see docs/library.md for the measurement behind
+# it), none for exact.
+DEFAULT_SHARE = "1%"
+DEFAULT_EXACT_DIFFERENCE = 0
+# A share of the compared pixels: a percentage 0..100 with at most three
+# decimals, so that the least match percentage it gives is exact.
+_SHARE = re.compile(r"(100|[0-9]{1,2})(\.[0-9]{1,3})?%")
 # Stretch bounds when only the other one is given.
 SMALLEST_STRETCH = (1, 1)
 LARGEST_STRETCH = (8192, 8192)
@@ -111,12 +121,35 @@ def _tolerances(model: str, tolerance: Any) -> tuple[Any, ...]:
     return tuple(real(n, v, 0.0, 1.0) for n, v in zip(names, values))
 
 
+def difference_tolerance(model: str, difference: Any) -> tuple[int, float]:
+    """The DifferenceTolerance and the least MatchPercentage of a difference
+    option: a whole number of pixels, a share of the compared pixels such as
+    ``"5%"`` (every size of a stretched search gets its own count, as the
+    library counts MatchPercentage), or None for the model's default."""
+    if difference is None:
+        difference = DEFAULT_EXACT_DIFFERENCE if model == "exact" else DEFAULT_SHARE
+    if isinstance(difference, str):
+        share = _SHARE.fullmatch(difference)
+        if share is None or decimal.Decimal(difference[:-1]) > 100:
+            raise ValueError(
+                f"difference: a share is a percentage 0..100 with at most three decimals and a '%', got {difference!r}"
+            )
+        # 100 - share in decimal, then rounded once to the nearest double.
+        return INT32_MAX, float(100 - decimal.Decimal(difference[:-1]))
+    if isinstance(difference, numbers.Real) and not isinstance(difference, (bool, numbers.Integral)):
+        raise TypeError(
+            f"difference: expected a whole number of pixels or a share such as '5%', "
+            f"got {type(difference).__name__} {difference!r}"
+        )
+    return whole("difference", difference, 0), 0.0
+
+
 def process_parameters(
     *,
     model: str,
     alpha: bool,
     tolerance: Any,
-    difference: int,
+    difference: Any,
     stretch_min: Any,
     stretch_max: Any,
     stretch_filter: str,
@@ -124,6 +157,9 @@ def process_parameters(
     threads: Any,
     status_callback: Any = None,
 ) -> r.TPXProcessParameters:
+    """The process record. A share as ``difference`` sets DifferenceTolerance
+    to its most: the search options must then carry its least percentage
+    (search_options' ``least_percentage``, from difference_tolerance)."""
     if not isinstance(model, str):
         raise TypeError(f"model: expected 'exact', 'argb' or 'ahsl', got {model!r}")
     model = model.lower()
@@ -139,7 +175,7 @@ def process_parameters(
         p.AHSLATolerance, p.AHSLHTolerance, p.AHSLSTolerance, p.AHSLLTolerance = channels
     else:
         p.ARGBATolerance, p.ARGBRTolerance, p.ARGBGTolerance, p.ARGBBTolerance = channels
-    p.DifferenceTolerance = whole("difference", difference, 0)
+    p.DifferenceTolerance = difference_tolerance(model, difference)[0]
     filter_value = resampler("stretch_filter", stretch_filter)
     if stretch_min is not None or stretch_max is not None:
         p.StretchCompare = r.BOOL8_TRUE
@@ -158,7 +194,11 @@ def process_parameters(
     return p
 
 
-def search_options(*, region: Any, min_percentage: Any, max_matches: Any) -> r.TPXSearchOptions:
+def search_options(
+    *, region: Any, min_percentage: Any, max_matches: Any, least_percentage: float = 0.0
+) -> r.TPXSearchOptions:
+    """The options record; ``least_percentage`` is the least MatchPercentage a
+    share of differing pixels allows (difference_tolerance)."""
     o = r.TPXSearchOptions()
     o.Size = ctypes.sizeof(r.TPXSearchOptions)
     if region is not None:
@@ -170,7 +210,7 @@ def search_options(*, region: Any, min_percentage: Any, max_matches: Any) -> r.T
             whole("region width", width, 1),
             whole("region height", height, 1),
         )
-    o.MinimalMatchPercentage = real("min_percentage", min_percentage, 0.0, 100.0)
+    o.MinimalMatchPercentage = max(real("min_percentage", min_percentage, 0.0, 100.0), least_percentage)
     o.MaximalMatchCount = whole("max_matches", max_matches, 0)
     return o
 

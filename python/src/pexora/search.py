@@ -69,7 +69,7 @@ def find(
     model: Literal["exact", "argb", "ahsl"] = "argb",
     alpha: bool = False,
     tolerance: float | tuple[float, float, float, float] | None = None,
-    difference: int = _options.DEFAULT_DIFFERENCE,
+    difference: int | str | None = None,
     stretch_min: tuple[int, int] | None = None,
     stretch_max: tuple[int, int] | None = None,
     stretch_filter: str = "bilinear",
@@ -95,8 +95,14 @@ def find(
       A, H, S, L); 15 for argb and 0.5 for ahsl unless given.
     - ``alpha``: the search-for picture's alpha is a mask (argb or ahsl):
       transparent pixels take no part, half-transparent ones count less.
-    - ``difference``: how many pixels of a match may differ beyond the
-      tolerances (the library's DifferenceTolerance), 150 unless given.
+    - ``difference``: how many of the compared pixels of a match may differ
+      beyond the tolerances: a whole number of pixels (the library's
+      DifferenceTolerance) or a share of them as a text, ``"5%"`` (0..100,
+      at most three decimals), which keeps the matches whose percentage is at
+      least 100 minus the share (so 20 of 400 pixels for ``"5%"``, and each
+      stretched size its own count). A float is refused: write the share as
+      ``"5%"``. Unless given: none (0) for exact, ``"1%"`` for argb and
+      ahsl.
     - ``stretch_min``, ``stretch_max``: also search for the search-for
       picture stretched, aspect ratio kept, to sizes (width, height) from one
       to the other (1 x 1 and 8192 x 8192 when only one is given);
@@ -136,7 +142,10 @@ def find(
         threads=threads,
         status_callback=report.callback if report else None,
     )
-    options = _options.search_options(region=region, min_percentage=min_percentage, max_matches=max_matches)
+    _, least_percentage = _options.difference_tolerance(model.lower(), difference)
+    options = _options.search_options(
+        region=region, min_percentage=min_percentage, max_matches=max_matches, least_percentage=least_percentage
+    )
     with contextlib.ExitStack() as pictures:
         picture_in = _picture(search_in, pictures)
         picture_for = _picture(search_for, pictures)
