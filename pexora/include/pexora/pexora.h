@@ -17,7 +17,7 @@
 /* The version of this header. Pexora_GetVersion gives the library's own as
  * PX_VERSION_NUMBER does: major * 10000 + minor * 100 + patch. */
 #define PX_VERSION_MAJOR 1
-#define PX_VERSION_MINOR 0
+#define PX_VERSION_MINOR 1
 #define PX_VERSION_PATCH 0
 #define PX_VERSION_NUMBER (PX_VERSION_MAJOR * 10000 + PX_VERSION_MINOR * 100 + PX_VERSION_PATCH)
 
@@ -71,6 +71,10 @@ extern "C" {
 /* Only from the entry points added in 1.0 and from Pexora_Compare with an
  * options record: an argument or an options field out of its range. */
 #define PX_ERROR_INVALID_PARAMETER 7
+/* Only from Pexora_Compare with an options record of 1.1 (see
+ * TPXSearchOptions): stopped by its InterruptCallback, or at its TimeLimit. */
+#define PX_ERROR_STOPPED 8
+#define PX_ERROR_TIME_LIMIT 9
 
 /* StatusType of the status callback. */
 #define PX_STATUS_PROGRESS 1
@@ -358,25 +362,66 @@ typedef struct TPXRect {
  *   MaximalMatchCount: 0 for no limit, otherwise at most this many matches,
  *     the best ones, after overlapping matches have been merged.
  *
+ * Since 1.1 (a Size of sizeof(TPXSearchOptions) of 1.1: 56 on x86-64, 48 on
+ * 32-bit x86; with Size 40 the library reads nothing from offset 36 on,
+ * where 1.0's record has its padding), a comparison can be bounded in time
+ * and stopped:
+ *   TimeLimit: 0 for none, otherwise milliseconds from the call's start
+ *     after which the comparison stops with PX_ERROR_TIME_LIMIT (1 or more;
+ *     a negative value is PX_ERROR_INVALID_PARAMETER).
+ *   InterruptCallback (may be null): asked with InterruptUser, on the
+ *     calling thread only (as the status callback), every 5 ms or so while
+ *     the comparison runs, whether to stop: a non-zero return stops it with
+ *     PX_ERROR_STOPPED. To stop a comparison from another thread, let the
+ *     callback return a flag that thread sets (an atomic or volatile int);
+ *     to stop it from the status callback, set such a flag there. The
+ *     callback may call the library as the status callback may.
+ * A stopped or timed-out comparison returns within 50 ms of the request (of
+ * the callback's non-zero return, of the limit's passing) in every stage of
+ * it and on any number of threads: every long loop of it (the scan of
+ * positions, the merge of matching positions and its passes, the channel
+ * planes and box sums, the preparation of stretch sizes) looks for the
+ * request every few hundred microseconds. The one exception is FreeImage's
+ * resampling of a single stretch size, which runs to its end first: a few
+ * milliseconds for search-for pictures of up to a million pixels, longer
+ * for larger ones. Every thread of it is joined before it returns, *Result
+ * stays zero, nothing of it stays allocated, and both objects stay usable.
+ * No progress is reported after the request; 100 is not reported. The
+ * codes come only from a comparison that has passed the checks of its
+ * arguments; a request raced by the natural end of the comparison may lose:
+ * the comparison then returns PX_OK with its result. Creating an object
+ * honours nothing of this: decoding and resampling at creation are bounded
+ * by the size limits alone (8192 x 8192 pixels, files of 1 GiB).
+ *
  * PX_ERROR_INVALID_PARAMETER: a Size this library does not know (1.0 knows
- * 40 only; later 1.x libraries accept every earlier size), a region with a
+ * 40 only; 1.1 knows 40 and its own size; later 1.x libraries accept every
+ * earlier size), a region with a
  * Width or Height below 1 or reaching outside the picture, a
  * MinimalMatchPercentage that is NaN or outside 0..100, a negative
- * MaximalMatchCount. These are checked after the objects and the process
- * parameters, whose codes come first.
+ * MaximalMatchCount, a negative TimeLimit. These are checked after the
+ * objects and the process parameters, whose codes come first.
  */
+typedef int32_t(PX_CALL* TPXInterruptCallback)(void* User);
+
 typedef struct TPXSearchOptions {
   uint32_t Size;
   TPXBool32 UseRegion;
   TPXRect Region;
   PX_ALIGN8 double MinimalMatchPercentage;
   int32_t MaximalMatchCount;
+  /* Since 1.1. */
+  int32_t TimeLimit; /* milliseconds, 0: none */
+  TPXInterruptCallback InterruptCallback;
+  void* InterruptUser;
 } TPXSearchOptions;
+
+/* The size of the options record of 1.0, which 1.1 accepts too. */
+#define PX_SEARCH_OPTIONS_SIZE_1_0 40
 
 #ifndef PX_NO_PROTOTYPES
 /*
  * Pexora_GetVersion: the version of the library that is running, as
- * major * 10000 + minor * 100 + patch (10000 for 1.0.0), the encoding of
+ * major * 10000 + minor * 100 + patch (10100 for 1.1.0), the encoding of
  * PX_VERSION_NUMBER. A program built against a newer header than the library
  * it runs with sees a smaller number here. Never fails; safe from any thread.
  */
@@ -470,11 +515,11 @@ PX_CHECK_OFFSET(TPXResult, Success, 0);
 PX_CHECK_OFFSET(TPXResult, MatchCount, 4);
 PX_CHECK_OFFSET(TPXResult, Matches, 8);
 PX_CHECK_SIZE(TPXRect, 16);
-PX_CHECK_SIZE(TPXSearchOptions, 40);
 PX_CHECK_OFFSET(TPXSearchOptions, UseRegion, 4);
 PX_CHECK_OFFSET(TPXSearchOptions, Region, 8);
 PX_CHECK_OFFSET(TPXSearchOptions, MinimalMatchPercentage, 24);
 PX_CHECK_OFFSET(TPXSearchOptions, MaximalMatchCount, 32);
+PX_CHECK_OFFSET(TPXSearchOptions, TimeLimit, 36);
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 PX_CHECK_SIZE(TPXObject, 28);
@@ -485,6 +530,9 @@ PX_CHECK_OFFSET(TPXObject, User, 24);
 PX_CHECK_SIZE(TPXProcessParameters, 80);
 PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 76);
 PX_CHECK_SIZE(TPXResult, 12);
+PX_CHECK_SIZE(TPXSearchOptions, 48);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptCallback, 40);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptUser, 44);
 #else
 PX_CHECK_SIZE(TPXObject, 40);
 PX_CHECK_OFFSET(TPXObject, ImageObject, 8);
@@ -494,6 +542,9 @@ PX_CHECK_OFFSET(TPXObject, User, 32);
 PX_CHECK_SIZE(TPXProcessParameters, 88);
 PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 80);
 PX_CHECK_SIZE(TPXResult, 16);
+PX_CHECK_SIZE(TPXSearchOptions, 56);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptCallback, 40);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptUser, 48);
 #endif
 
 #undef PX_CHECK_OFFSET

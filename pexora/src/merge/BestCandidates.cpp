@@ -34,12 +34,16 @@ void BestCandidates::Offer(const std::vector<Match>& candidates) {
   }
 }
 
-std::vector<Match> BestCandidates::Take() {
+std::vector<Match> BestCandidates::Take(const StopToken& stop) {
   std::lock_guard lock(mutex_);
   std::vector<Match> all;
   all.swap(held_);
   threshold_.reset();
-  std::sort(all.begin(), all.end(), IsBetterMatch);
+  uint32_t compared = 0;
+  std::sort(all.begin(), all.end(), [&](const Match& a, const Match& b) {
+    if (++compared % 4096 == 0) stop.Check();
+    return IsBetterMatch(a, b);
+  });
   if (all.size() > capacity_) all.resize(capacity_);
   return all;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Match.h"
+#include "core/StopToken.h"
 
 namespace pexora {
 
@@ -26,8 +27,9 @@ class BestCandidates {
   // Offers candidates with exact sums; the worst ones drop out past capacity.
   void Offer(const std::vector<Match>& candidates);
 
-  // Everything held, best first; the set is left empty.
-  std::vector<Match> Take();
+  // Everything held, best first; the set is left empty. The sort checks
+  // `stop` every few thousand comparisons.
+  std::vector<Match> Take(const StopToken& stop = StopToken::Never());
 
   size_t Capacity() const { return capacity_; }
 
