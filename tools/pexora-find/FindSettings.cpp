@@ -1,6 +1,7 @@
 #include "FindSettings.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <optional>
@@ -22,6 +23,8 @@ const std::map<std::string, int> kFilters{
 };
 
 constexpr int kIntMax = std::numeric_limits<int>::max();
+// The library's limit is in milliseconds, in 32 bits.
+constexpr double kMaxTimeoutSeconds = 2000000;
 const CLI::Validator kNonNegative = CLI::Range(0, kIntMax).description("");
 
 // A choice among names, shown by its names alone.
@@ -140,6 +143,10 @@ void DefineOptions(CLI::App& app, FindSettings& s) {
       ->type_name("N")
       ->default_str("0");
   app.add_flag("--json", s.json, "Print the matches as JSON instead of one line each");
+  app.add_option("--timeout", s.timeout,
+                 "Stop the search (not the loading) after SECONDS and exit with code 2; 0: no limit")
+      ->type_name("SECONDS")
+      ->default_str("0");
 }
 
 std::string FindSettings::Problem() const {
@@ -157,6 +164,9 @@ std::string FindSettings::Problem() const {
     return "--region: the width and height must be at least 1";
   }
   if (!(minimalPercentage >= 0.0 && minimalPercentage <= 100.0)) return "--min-percentage: must lie within 0..100";
+  if (!(timeout >= 0.0 && timeout <= kMaxTimeoutSeconds)) {
+    return "--timeout: must lie within 0.." + std::to_string(int(kMaxTimeoutSeconds)) + " seconds";
+  }
   return {};
 }
 
@@ -200,6 +210,8 @@ TPXSearchOptions FindSettings::SearchOptions() const {
   }
   o.MinimalMatchPercentage = minimalPercentage;
   o.MaximalMatchCount = maximalMatches;
+  // Whole milliseconds, rounded up: a limit never ends a search early.
+  o.TimeLimit = static_cast<int32_t>(std::ceil(timeout * 1000.0));
   return o;
 }
 
