@@ -148,9 +148,21 @@ TEST(StopAtStage, MergeAndItsSorts) {
 }
 
 TEST(StopAtStage, TheSortOfAPassesBestCandidates) {
-  BestCandidates best(3'000'000);
-  best.Offer(ManyCandidates(3'000'000));
-  ExpectEndsAtTheDeadline([&](const StopToken& t) { best.Take(t); }, milliseconds(1));
+  const std::vector<Match> candidates = ManyCandidates(3'000'000);
+  // Past its capacity the set selects the best; taken, it sorts them.
+  ExpectEndsAtTheDeadline(
+      [&](const StopToken& t) {
+        BestCandidates best(1'000'000, t);
+        best.Offer(candidates);
+      },
+      milliseconds(1));
+  ExpectEndsAtTheDeadline(
+      [&](const StopToken& t) {
+        BestCandidates best(3'000'000, t);
+        best.Offer(candidates);
+        best.Take();
+      },
+      milliseconds(1));
 }
 
 TEST(StopAtStage, MergeInPasses) {

@@ -122,6 +122,7 @@ class SearchRun {
     std::vector<Match> candidates;
     candidates.reserve(candidatesFound_.load());
     for (std::vector<Match>& found : found_) {
+      stop_.Check();
       candidates.insert(candidates.end(), found.begin(), found.end());
       std::vector<Match>().swap(found);
     }
@@ -317,13 +318,13 @@ class SearchRun {
     passSums_ = &source;
     const size_t capacity = PassCapacity();
     while (true) {
-      BestCandidates best(capacity);
+      BestCandidates best(capacity, stop_);
       passBest_ = &best;
       forecast_->BeginPass();
       Scan();
       passBest_ = nullptr;
       const Clock::time_point start = Clock::now();
-      const std::vector<Match> batch = best.Take(stop_);
+      const std::vector<Match> batch = best.Take();
       for (size_t i = 0; i < batch.size(); ++i) {
         if (i % 4096 == 0) stop_.Check();
         const Match& m = batch[i];

@@ -17,7 +17,8 @@ namespace pexora {
 
 class BestCandidates {
  public:
-  explicit BestCandidates(size_t capacity);
+  // Its selections and sorts check `stop` every few thousand comparisons.
+  explicit BestCandidates(size_t capacity, const StopToken& stop = StopToken::Never());
 
   // Once the set is full, the worst of the best `capacity` held at the last
   // selection: a candidate that is not better cannot enter. Nothing while
@@ -27,9 +28,8 @@ class BestCandidates {
   // Offers candidates with exact sums; the worst ones drop out past capacity.
   void Offer(const std::vector<Match>& candidates);
 
-  // Everything held, best first; the set is left empty. The sort checks
-  // `stop` every few thousand comparisons.
-  std::vector<Match> Take(const StopToken& stop = StopToken::Never());
+  // Everything held, best first; the set is left empty.
+  std::vector<Match> Take();
 
   size_t Capacity() const { return capacity_; }
 
@@ -37,6 +37,7 @@ class BestCandidates {
   void Select();
 
   const size_t capacity_;
+  const StopToken& stop_;
   mutable std::mutex mutex_;
   std::vector<Match> held_;  // the best selected, then those offered since
   std::optional<Match> threshold_;

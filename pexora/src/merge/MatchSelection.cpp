@@ -200,7 +200,13 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
     stop.Check();
     report();
-    order.assign(end - begin, Ranked{});
+    // Filled a part at a time: millions of them take tens of milliseconds.
+    order.clear();
+    order.reserve(end - begin);
+    for (size_t filled = 0; filled < end - begin; filled += kChunk * 64) {
+      stop.Check();
+      order.resize(std::min(end - begin, filled + kChunk * 64), Ranked{});
+    }
     run((end - begin + kChunk - 1) / kChunk,
         [&](size_t chunk) {
           stop.Check();
