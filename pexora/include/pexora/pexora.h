@@ -386,10 +386,11 @@ typedef struct TPXRect {
  * milliseconds for search-for pictures of up to a million pixels, longer
  * for larger ones. Every thread of it is joined before it returns, *Result
  * stays zero, nothing of it stays allocated, and both objects stay usable.
- * No progress is reported after the request; 100 is not reported. The
- * codes come only from a comparison that has passed the checks of its
- * arguments; a request raced by the natural end of the comparison may lose:
- * the comparison then returns PX_OK with its result. Creating an object
+ * Once the comparison has seen the request it reports no more progress
+ * (100 never; the interrupt callback's request is seen at once). The codes
+ * come only from a comparison that has passed the checks of its arguments;
+ * a request raced by the natural end of the comparison may lose: the
+ * comparison then returns PX_OK with its result. Creating an object
  * honours nothing of this: decoding and resampling at creation are bounded
  * by the size limits alone (8192 x 8192 pixels, files of 1 GiB).
  *

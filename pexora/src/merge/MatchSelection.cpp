@@ -197,7 +197,9 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
-    while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
+    while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) {
+      if (++end % kStopInterval == 0) stop.Check();
+    }
     stop.Check();
     report();
     // Filled a part at a time: millions of them take tens of milliseconds.

@@ -37,9 +37,9 @@ class Match:
 class _Progress:
     """Hands the library's progress reports to a Python callable.
 
-    The library cannot be stopped from a callback, so an exception raised by
-    the callable is kept, the callable is not called again, and the search
-    raises it once the library has returned.
+    An exception raised by the callable is kept, the callable is not called
+    again, and the search raises it once the library has returned (the
+    search runs on: ``stop`` is what stops it).
     """
 
     def __init__(self, progress: Callable[[float], object]) -> None:
