@@ -378,21 +378,22 @@ typedef struct TPXRect {
  *     callback may call the library as the status callback may.
  * A stopped or timed-out comparison returns within 50 ms of the request (of
  * the callback's non-zero return, of the limit's passing) in every stage of
- * it and on any number of threads: every long loop of it (the scan of
- * positions, the merge of matching positions and its passes, the channel
- * planes and box sums, the preparation of stretch sizes) looks for the
- * request every few hundred microseconds. The one exception is FreeImage's
- * resampling of a single stretch size, which runs to its end first: a few
- * milliseconds for search-for pictures of up to a million pixels, longer
- * for larger ones. Every thread of it is joined before it returns, *Result
- * stays zero, nothing of it stays allocated, and both objects stay usable.
- * Once the comparison has seen the request it reports no more progress
- * (100 never; the interrupt callback's request is seen at once). The codes
- * come only from a comparison that has passed the checks of its arguments;
- * a request raced by the natural end of the comparison may lose: the
- * comparison then returns PX_OK with its result. Creating an object
- * honours nothing of this: decoding and resampling at creation are bounded
- * by the size limits alone (8192 x 8192 pixels, files of 1 GiB).
+ * it and on any number of threads, where its threads get a core: every long
+ * loop of it (the scan of positions, the merge of matching positions and its
+ * passes, the channel planes and box sums, the preparation of stretch sizes)
+ * looks for the request every few hundred microseconds. The one exception is
+ * FreeImage's resampling of a single stretch size, which runs to its end
+ * first: its time grows with the pixels of the size (sizes near 1024 x 1024
+ * gave delays of up to 180 ms on a heavily loaded machine). Every thread of
+ * it is joined before it returns, *Result stays zero, nothing of it stays
+ * allocated, and both objects stay usable. Once the comparison has seen the
+ * request it reports no more progress (100 never; the interrupt callback's
+ * request is seen at once). The codes come only from a comparison that has
+ * passed the checks of its arguments; a request raced by the natural end of
+ * the comparison may lose: the comparison then returns PX_OK with its
+ * result. Creating an object honours nothing of this: decoding and
+ * resampling at creation are bounded by the size limits alone (8192 x 8192
+ * pixels, files of 1 GiB).
  *
  * PX_ERROR_INVALID_PARAMETER: a Size this library does not know (1.0 knows
  * 40 only; 1.1 knows 40 and its own size; later 1.x libraries accept every
