@@ -50,7 +50,7 @@ def test_found_through_ld_library_path():
     library = loaded_library()
     done = run_python(FIND_AND_SAY_WHICH, LD_LIBRARY_PATH=str(library.parent))
     assert done.returncode == 0, done.stderr
-    assert done.stdout.split() == ["397", str(library.parent / "libpexora.so.1.0.0")]
+    assert done.stdout.split() == ["397", str(library.parent / "libpexora.so.1.1.0")]
 
 
 def test_found_through_pexora_library(tmp_path):

@@ -229,13 +229,13 @@ TEST_F(PexoraFindTest, HelpNamesEveryOptionWithItsDefault) {
         "--difference N|P%", "Default: 0 with --type exact, 1% with argb and ahsl", "--stretch-min WIDTHxHEIGHT",
         "--stretch-max WIDTHxHEIGHT", "--stretch-filter FILTER=bilinear", "--resample-in WIDTHxHEIGHT",
         "--resample-for WIDTHxHEIGHT", "--resample-filter FILTER=bilinear", "--threads all|1=all",
-        "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0", "--max-matches N=0", "--json",
-        "Exit code: 0 when something was found, 1 when nothing was, 2 on an error"}) {
+        "--region X,Y,WIDTH,HEIGHT", "--min-percentage P=0", "--max-matches N=0", "--json", "--timeout SECONDS=0",
+        "Exit code: 0 when something was found, 1 when nothing was, 2 on an error, 130 or 143"}) {
     EXPECT_NE(run.out.find(text), std::string::npos) << text;
   }
   const ToolRun version = Find("--version");
   EXPECT_EQ(version.exit, 0);
-  EXPECT_EQ(version.out, "pexora-find 1.0.0 (library 1.0.0)\n");
+  EXPECT_EQ(version.out, "pexora-find 1.1.0 (library 1.1.0)\n");
 }
 
 TEST_F(PexoraFindTest, ShowsProgressOnlyOnATerminalAndClearsIt) {

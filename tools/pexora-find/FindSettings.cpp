@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <optional>
@@ -23,6 +24,8 @@ const std::map<std::string, int> kFilters{
 };
 
 constexpr int kIntMax = std::numeric_limits<int>::max();
+// The library's limit is in milliseconds, in 32 bits.
+constexpr double kMaxTimeoutSeconds = 2000000;
 const CLI::Validator kNonNegative = CLI::Range(0, kIntMax).description("");
 
 // A choice among names, shown by its names alone.
@@ -149,6 +152,10 @@ void DefineOptions(CLI::App& app, FindSettings& s) {
       ->type_name("N")
       ->default_str("0");
   app.add_flag("--json", s.json, "Print the matches as JSON instead of one line each");
+  app.add_option("--timeout", s.timeout,
+                 "Stop the search (not the loading) after SECONDS and exit with code 2; 0: no limit")
+      ->type_name("SECONDS")
+      ->default_str("0");
 }
 
 std::string FindSettings::Problem() const {
@@ -166,6 +173,9 @@ std::string FindSettings::Problem() const {
     return "--region: the width and height must be at least 1";
   }
   if (!(minimalPercentage >= 0.0 && minimalPercentage <= 100.0)) return "--min-percentage: must lie within 0..100";
+  if (!(timeout >= 0.0 && timeout <= kMaxTimeoutSeconds)) {
+    return "--timeout: must lie within 0.." + std::to_string(int(kMaxTimeoutSeconds)) + " seconds";
+  }
   return {};
 }
 
@@ -213,6 +223,8 @@ TPXSearchOptions FindSettings::SearchOptions() const {
   }
   o.MinimalMatchPercentage = std::max(minimalPercentage, Difference().leastPercentage);
   o.MaximalMatchCount = maximalMatches;
+  // Whole milliseconds, rounded up: a limit never ends a search early.
+  o.TimeLimit = static_cast<int32_t>(std::ceil(timeout * 1000.0));
   return o;
 }
 

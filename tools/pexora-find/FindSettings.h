@@ -31,6 +31,7 @@ struct FindSettings {
   double minimalPercentage = 0;
   int maximalMatches = 0;
   bool json = false;
+  double timeout = 0;  // seconds; 0: none
 
   // What is wrong with a combination of options, or empty.
   std::string Problem() const;
@@ -39,6 +40,7 @@ struct FindSettings {
   DifferenceTolerance Difference() const;
 
   TPXProcessParameters ProcessParameters() const;
+  // Without the interrupt callback, which the run sets.
   TPXSearchOptions SearchOptions() const;
   // Resampling at creation for a size given as width, height (or none).
   TPXCreateObjectParameters CreateParameters(const std::vector<int>& resample) const;

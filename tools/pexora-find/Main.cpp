@@ -1,5 +1,6 @@
 // pexora-find SEARCH_IN SEARCH_FOR: where one picture lies in another.
-// Exit code 0 when something was found, 1 when nothing, 2 on an error.
+// Exit code 0 when something was found, 1 when nothing, 2 on an error, 128
+// plus the signal when SIGINT or SIGTERM stopped it.
 #include <unistd.h>
 
 #include <iostream>
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
   CLI::App app(
       "Finds where the picture SEARCH_FOR lies in the picture SEARCH_IN and prints one line per match "
       "(position, size, difference, match percentage), best first. Exit code: 0 when something was "
-      "found, 1 when nothing was, 2 on an error.",
+      "found, 1 when nothing was, 2 on an error, 130 or 143 when Ctrl-C (SIGINT) or SIGTERM stopped it.",
       "pexora-find");
   app.set_version_flag("--version", VersionText());
   FindSettings settings;

@@ -12,8 +12,9 @@
  *   Shared rules, as named sections: Pictures, Pixel rules, Stretching,
  *     Ranking and overlaps, Progress, Memory, Threads and process exit.
  *   The five entry points of the original interface, each with its contract.
- *   Additions of version 1.0: TPXRect, TPXSearchOptions, Pexora_GetVersion,
- *     Pexora_GetErrorText, Pexora_CreateObjectFromPixels.
+ *   Additions of versions 1.0 and 1.1: TPXRect, TPXSearchOptions (with the
+ *     section Stopping), Pexora_GetVersion, Pexora_GetErrorText,
+ *     Pexora_CreateObjectFromPixels.
  *   Layout checks.
  *
  * The records cross the library boundary byte for byte. Their layout is fixed
@@ -32,7 +33,7 @@
 /* The version of this header. Pexora_GetVersion gives the library's own as
  * PX_VERSION_NUMBER does: major * 10000 + minor * 100 + patch. */
 #define PX_VERSION_MAJOR 1
-#define PX_VERSION_MINOR 0
+#define PX_VERSION_MINOR 1
 #define PX_VERSION_PATCH 0
 #define PX_VERSION_NUMBER (PX_VERSION_MAJOR * 10000 + PX_VERSION_MINOR * 100 + PX_VERSION_PATCH)
 
@@ -100,6 +101,12 @@ extern "C" {
 /* Only from the entry points added in 1.0 and from Pexora_Compare with an
  * options record: an argument or an options field out of its range. */
 #define PX_ERROR_INVALID_PARAMETER 7
+/* Only from Pexora_Compare with an options record of 1.1 (see Stopping):
+ * stopped by the options' InterruptCallback. */
+#define PX_ERROR_STOPPED 8
+/* Only from Pexora_Compare with an options record of 1.1: the options'
+ * TimeLimit passed. */
+#define PX_ERROR_TIME_LIMIT 9
 
 /* StatusType of the status callback: a progress report. */
 #define PX_STATUS_PROGRESS 1
@@ -423,7 +430,9 @@ PX_API int32_t PX_CALL Pexora_FreeObject(TPXObject* Object);
  * search-for picture fits into the search-in picture or region (see
  * Stretching); PX_ERROR_NOT_ENOUGH_MEMORY when the working memory would pass
  * the limit (see Memory) or memory runs out; PX_ERROR_UNKNOWN when the status
- * callback throws; PX_OK, also when nothing matches.
+ * callback throws; with an options record of 1.1, PX_ERROR_STOPPED and
+ * PX_ERROR_TIME_LIMIT while it runs (see Stopping); PX_OK, also when nothing
+ * matches.
  *
  * Threads: MultiThreadedProcessing uses all hardware threads, otherwise one;
  * the results are the same. The call returns when the comparison is done; its
@@ -474,13 +483,21 @@ typedef struct TPXRect {
  * sizeof(TPXSearchOptions), then set the fields wanted; a field left zero
  * changes nothing. The library only reads the record, during the call.
  *
+ * Since 1.1 (a Size of sizeof(TPXSearchOptions) of 1.1: 56 on x86-64, 48 on
+ * 32-bit x86; with Size 40 the library reads nothing from offset 36 on,
+ * where 1.0's record has its padding), a comparison can be bounded in time
+ * and stopped (TimeLimit, InterruptCallback; see Stopping below).
+ *
  * PX_ERROR_INVALID_PARAMETER: a Size this library does not know (1.0 knows
- * 40 only; later 1.x libraries accept every earlier size), a region with a
+ * 40 only; 1.1 knows 40 and its own size; later 1.x libraries accept every
+ * earlier size), a region with a
  * Width or Height below 1 or reaching outside the picture, a
  * MinimalMatchPercentage that is NaN or outside 0..100, a negative
- * MaximalMatchCount. These are checked after the objects and the process
- * parameters, whose codes come first.
+ * MaximalMatchCount, a negative TimeLimit. These are checked after the
+ * objects and the process parameters, whose codes come first.
  */
+typedef int32_t(PX_CALL* TPXInterruptCallback)(void* User);
+
 typedef struct TPXSearchOptions {
   /* sizeof(TPXSearchOptions) as the caller was built: tells which fields
    * follow. */
@@ -501,12 +518,51 @@ typedef struct TPXSearchOptions {
   /* 0 for no limit, otherwise at most this many matches, the best ones, after
    * overlapping matches have been merged. */
   int32_t MaximalMatchCount;
+  /* Since 1.1. 0 for none, otherwise milliseconds from the call's start after
+   * which the comparison stops with PX_ERROR_TIME_LIMIT; negative:
+   * PX_ERROR_INVALID_PARAMETER. */
+  int32_t TimeLimit;
+  /* Since 1.1. Null, or asked with InterruptUser, on the calling thread only
+   * (as the status callback), every 5 ms or so while the comparison runs,
+   * whether to stop: a non-zero return stops it with PX_ERROR_STOPPED. To stop
+   * a comparison from another thread, let the callback return a flag that
+   * thread sets (an atomic or volatile int); to stop it from the status
+   * callback, set such a flag there. The callback may call the library as the
+   * status callback may. */
+  TPXInterruptCallback InterruptCallback;
+  void* InterruptUser; /* Since 1.1: the InterruptCallback's argument */
 } TPXSearchOptions;
+
+/*
+ * Stopping.
+ *
+ * A stopped or timed-out comparison returns within 50 ms of the request (of
+ * the callback's non-zero return, of the limit's passing) in every stage of
+ * it and on any number of threads, where its threads get a core: every long
+ * loop of it (the scan of positions, the merge of matching positions and its
+ * passes, the channel planes and box sums, the preparation of stretch sizes)
+ * looks for the request every few hundred microseconds. The one exception is
+ * FreeImage's resampling of a single stretch size, which runs to its end
+ * first: its time grows with the pixels of the size (sizes near 1024 x 1024
+ * gave delays of up to 180 ms on a heavily loaded machine). Every thread of
+ * it is joined before it returns, *Result stays zero, nothing of it stays
+ * allocated, and both objects stay usable. Once the comparison has seen the
+ * request it reports no more progress (100 never; the interrupt callback's
+ * request is seen at once). The codes come only from a comparison that has
+ * passed the checks of its arguments; a request raced by the natural end of
+ * the comparison may lose: the comparison then returns PX_OK with its
+ * result. Creating an object honours nothing of this: decoding and
+ * resampling at creation are bounded by the size limits alone (8192 x 8192
+ * pixels, files of 1 GiB).
+ */
+
+/* The size of the options record of 1.0, which 1.1 accepts too. */
+#define PX_SEARCH_OPTIONS_SIZE_1_0 40
 
 #ifndef PX_NO_PROTOTYPES
 /*
  * Pexora_GetVersion: the version of the library that is running, as
- * major * 10000 + minor * 100 + patch (10000 for 1.0.0), the encoding of
+ * major * 10000 + minor * 100 + patch (10100 for 1.1.0), the encoding of
  * PX_VERSION_NUMBER. A program built against a newer header than the library
  * it runs with sees a smaller number here. Never fails; safe from any thread.
  */
@@ -600,11 +656,11 @@ PX_CHECK_OFFSET(TPXResult, Success, 0);
 PX_CHECK_OFFSET(TPXResult, MatchCount, 4);
 PX_CHECK_OFFSET(TPXResult, Matches, 8);
 PX_CHECK_SIZE(TPXRect, 16);
-PX_CHECK_SIZE(TPXSearchOptions, 40);
 PX_CHECK_OFFSET(TPXSearchOptions, UseRegion, 4);
 PX_CHECK_OFFSET(TPXSearchOptions, Region, 8);
 PX_CHECK_OFFSET(TPXSearchOptions, MinimalMatchPercentage, 24);
 PX_CHECK_OFFSET(TPXSearchOptions, MaximalMatchCount, 32);
+PX_CHECK_OFFSET(TPXSearchOptions, TimeLimit, 36);
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 PX_CHECK_SIZE(TPXObject, 28);
@@ -615,6 +671,9 @@ PX_CHECK_OFFSET(TPXObject, User, 24);
 PX_CHECK_SIZE(TPXProcessParameters, 80);
 PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 76);
 PX_CHECK_SIZE(TPXResult, 12);
+PX_CHECK_SIZE(TPXSearchOptions, 48);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptCallback, 40);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptUser, 44);
 #else
 PX_CHECK_SIZE(TPXObject, 40);
 PX_CHECK_OFFSET(TPXObject, ImageObject, 8);
@@ -624,6 +683,9 @@ PX_CHECK_OFFSET(TPXObject, User, 32);
 PX_CHECK_SIZE(TPXProcessParameters, 88);
 PX_CHECK_OFFSET(TPXProcessParameters, StatusCallback, 80);
 PX_CHECK_SIZE(TPXResult, 16);
+PX_CHECK_SIZE(TPXSearchOptions, 56);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptCallback, 40);
+PX_CHECK_OFFSET(TPXSearchOptions, InterruptUser, 48);
 #endif
 
 #undef PX_CHECK_OFFSET

@@ -1,6 +1,8 @@
 // The five entry points of libpexora.so, and the creation from pixels in
 // memory that shares object creation with them. Nothing thrown inside gets
 // past them: every exception becomes a PX_ERROR_... code.
+#include <chrono>
+#include <functional>
 #include <new>
 #include <thread>
 
@@ -9,6 +11,7 @@
 #include "api/Utf16Name.h"
 #include "core/Limits.h"
 #include "core/StatusError.h"
+#include "core/StopToken.h"
 #include "core/WorkingMemory.h"
 #include "decode/PictureFile.h"
 #include "decode/PixelCopy.h"
@@ -71,13 +74,26 @@ int32_t FreeObject(TPXObject* object) {
 
 int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPXProcessParameters& parameters,
                 TPXResult* result, const TPXSearchOptions* options) {
+  // The time limit counts from the call's start.
+  const StopToken::Clock::time_point start = StopToken::Clock::now();
   if (result != nullptr) *result = TPXResult{};
   const auto searched = ObjectRegistry::Instance().Find(searchIn.ImageObject);
   const auto target = ObjectRegistry::Instance().Find(searchFor.ImageObject);
   if (!searched || !target) return PX_ERROR_OBJECT;
   CompareSettings settings = MakeCompareSettings(parameters);
-  ApplySearchOptions(options, {searched->picture().width, searched->picture().height}, settings);
+  const StopOptions stopping =
+      ApplySearchOptions(options, {searched->picture().width, searched->picture().height}, settings);
   if (result == nullptr) return PX_ERROR_UNKNOWN;
+  const TPXInterruptCallback interrupt = stopping.interrupt;
+  void* const interruptUser = stopping.interruptUser;
+  const StopToken stop(stopping.timeLimit > 0 ? start + std::chrono::milliseconds(stopping.timeLimit)
+                                              : StopToken::Clock::time_point::max(),
+                       PX_ERROR_TIME_LIMIT,
+                       interrupt != nullptr
+                           ? std::function<bool()>([interrupt, interruptUser] { return interrupt(interruptUser) != 0; })
+                           : std::function<bool()>(),
+                       PX_ERROR_STOPPED);
+  settings.stop = &stop;
 
   const unsigned threads =
       parameters.MultiThreadedProcessing != 0 ? std::max(1u, std::thread::hardware_concurrency()) : 1u;

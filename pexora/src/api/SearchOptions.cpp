@@ -1,5 +1,6 @@
 #include "api/SearchOptions.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "core/StatusError.h"
@@ -17,13 +18,16 @@ bool Inside(const TPXRect& r, TPXDimensions picture) {
 
 }  // namespace
 
-void ApplySearchOptions(const TPXSearchOptions* options, TPXDimensions searched, CompareSettings& settings) {
-  if (options == nullptr) return;
-  // The size comes first and decides how much of the record there is.
+StopOptions ApplySearchOptions(const TPXSearchOptions* options, TPXDimensions searched, CompareSettings& settings) {
+  if (options == nullptr) return {};
+  // The size comes first and decides how much of the record there is; the
+  // fields past it count as zero.
   uint32_t size = 0;
   std::memcpy(&size, options, sizeof size);
-  if (size != sizeof(TPXSearchOptions)) Refuse();
-  const TPXSearchOptions o = *options;
+  if (size != PX_SEARCH_OPTIONS_SIZE_1_0 && size != sizeof(TPXSearchOptions)) Refuse();
+  // 1.0's record ends in padding where the time limit now lies.
+  TPXSearchOptions o{};
+  std::memcpy(&o, options, size == PX_SEARCH_OPTIONS_SIZE_1_0 ? offsetof(TPXSearchOptions, TimeLimit) : size);
   if (o.UseRegion != 0) {
     if (!Inside(o.Region, searched)) Refuse();
     settings.region = o.Region;
@@ -32,6 +36,8 @@ void ApplySearchOptions(const TPXSearchOptions* options, TPXDimensions searched,
   settings.minimalPercentage = o.MinimalMatchPercentage;
   if (o.MaximalMatchCount < 0) Refuse();
   settings.maximalCount = o.MaximalMatchCount;
+  if (o.TimeLimit < 0) Refuse();
+  return {o.TimeLimit, o.InterruptCallback, o.InterruptUser};
 }
 
 }  // namespace pexora

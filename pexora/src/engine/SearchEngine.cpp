@@ -95,7 +95,8 @@ class SearchRun {
         settings_(settings),
         threads_(threads),
         reporter_(reporter),
-        maxCandidates_(maxCandidates) {}
+        maxCandidates_(maxCandidates),
+        stop_(*settings.stop) {}
 
   // The memory of the work units that Scan lists (and of their matches' lists).
   static int64_t UnitBytes(const TPXRect& area, const SizedTemplates& templates, bool multipleMatches) {
@@ -121,6 +122,7 @@ class SearchRun {
     std::vector<Match> candidates;
     candidates.reserve(candidatesFound_.load());
     for (std::vector<Match>& found : found_) {
+      stop_.Check();
       candidates.insert(candidates.end(), found.begin(), found.end());
       std::vector<Match>().swap(found);
     }
@@ -153,8 +155,12 @@ class SearchRun {
           reporter_.Update(progress_.Fraction());
         },
         [&](size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller) {
-          RunShared(count, threads_, body, onCaller);
-        });
+          RunShared(count, threads_, body, [&] {
+            stop_.Check();
+            onCaller();
+          });
+        },
+        stop_);
     progress_.SetGroup(boundGroup_, 0, 0);
     progress_.SetGroup(decideGroup_, 0, 0);
     return kept;
@@ -203,7 +209,11 @@ class SearchRun {
     }
     found_.resize(settings_.multipleMatches && passBest_ == nullptr ? units.size() : 0);
     RunShared(
-        units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); }, [&] { Report(); });
+        units.size(), threads_, [&](size_t index) { RunUnit(units[index], index); },
+        [&] {
+          stop_.Check();
+          Report();
+        });
   }
 
   void Report() {
@@ -218,6 +228,7 @@ class SearchRun {
   }
 
   void RunUnit(const Unit& unit, size_t index) {
+    stop_.Check();
     const Clock::time_point start = Clock::now();
     if (unit.row < 0) {
       if (remainingRows_[unit.size].load() > 0) templates_.Acquire(unit.size);
@@ -241,7 +252,7 @@ class SearchRun {
     thread_local std::vector<int64_t> differences;
     differences.resize(static_cast<size_t>(positions));
     const Clock::time_point start = Clock::now();
-    pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data());
+    pexora::ScanRow(planes_, t, row, area_.X, positions, tolerance, differences.data(), stop_);
     if (passBest_ != nullptr) return OfferUndecided(t, row, differences.data(), positions, tolerance, start);
     if (settings_.multipleMatches) {
       // Past the memory for collected positions the merge runs in passes,
@@ -284,7 +295,7 @@ class SearchRun {
       Match m{x, row, t.width, t.height, differences[i], t.Compared(), 0};
       const int fraction = best.compared > 0 ? CompareFraction(m, best) : 1;
       if (fraction < 0) continue;
-      m.sum = SumOfDifferences(planes_, t, x, row, fraction > 0 ? UINT64_MAX : best.sum);
+      m.sum = SumOfDifferences(planes_, t, x, row, fraction > 0 ? UINT64_MAX : best.sum, stop_);
       if (fraction > 0 || IsBetterMatch(m, best)) {
         best = m;
         improved = true;
@@ -307,14 +318,16 @@ class SearchRun {
     passSums_ = &source;
     const size_t capacity = PassCapacity();
     while (true) {
-      BestCandidates best(capacity);
+      BestCandidates best(capacity, stop_);
       passBest_ = &best;
       forecast_->BeginPass();
       Scan();
       passBest_ = nullptr;
       const Clock::time_point start = Clock::now();
       const std::vector<Match> batch = best.Take();
-      for (const Match& m : batch) {
+      for (size_t i = 0; i < batch.size(); ++i) {
+        if (i % 4096 == 0) stop_.Check();
+        const Match& m = batch[i];
         if (covered.AnyCovered(m)) continue;
         covered.Cover(m);
         kept.push_back(m);
@@ -385,7 +398,7 @@ class SearchRun {
   std::unique_ptr<PlaneSums> BoxSums() const {
     const int firstChannel = settings_.alphaMask ? 1 : 0;
     if (PlaneSums::Bytes(planes_.width, planes_.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
-    return std::make_unique<PlaneSums>(planes_, settings_.model, firstChannel);
+    return std::make_unique<PlaneSums>(planes_, settings_.model, firstChannel, stop_);
   }
 
   const ChannelPlanes& planes_;
@@ -395,6 +408,7 @@ class SearchRun {
   const unsigned threads_;
   ProgressReporter& reporter_;
   const int64_t maxCandidates_;
+  const StopToken& stop_;
   ProgressModel progress_;
   std::vector<size_t> prepareGroup_, rowGroup_;
   // passesGroup_ holds the forecast of the passes, passesSpent_ their time.
@@ -467,7 +481,7 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
     const int64_t mostKept = int64_t{area.Width} * area.Height / smallest;
     const int64_t maxCandidates =
         std::min(candidateBytes / int64_t{2 * sizeof(Match)}, CandidatesWithin(kMaxWorkingBytes - prepared, mostKept));
-    const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache);
+    const std::shared_ptr<const ChannelPlanes> planes = searched.Planes(settings.model, cache, *settings.stop);
     SearchRun run(*planes, area, templates, settings, workers, reporter, maxCandidates);
     matches = run.Run();
   }

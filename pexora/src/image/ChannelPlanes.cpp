@@ -4,7 +4,7 @@
 
 namespace pexora {
 
-ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model) {
+ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const StopToken& stop) {
   ChannelPlanes planes;
   planes.width = picture.width;
   planes.height = picture.height;
@@ -13,7 +13,9 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model) {
   if (model == ColorModel::kArgb) {
     for (auto& plane : planes.narrow) plane.assign(count + kPlanePadding, 0);
   }
+  constexpr size_t kStopInterval = size_t{1} << 16;
   for (size_t i = 0; i < count; ++i) {
+    if (i % kStopInterval == 0) stop.Check();
     const uint32_t argb = picture.pixels[i];
     planes.channel[0][i] = static_cast<uint16_t>(AlphaOf(argb));
     if (model == ColorModel::kArgb) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Image.h"
+#include "core/StopToken.h"
 
 namespace pexora {
 
@@ -31,6 +32,7 @@ struct ChannelPlanes {
   }
 };
 
-ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model);
+// Checks `stop` every few hundred microseconds.
+ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const StopToken& stop = StopToken::Never());
 
 }  // namespace pexora

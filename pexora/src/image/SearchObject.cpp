@@ -8,12 +8,13 @@ SearchObject::~SearchObject() {
   }
 }
 
-std::shared_ptr<const ChannelPlanes> SearchObject::Planes(ColorModel model, PlaneCache& cache) const {
+std::shared_ptr<const ChannelPlanes> SearchObject::Planes(ColorModel model, PlaneCache& cache,
+                                                          const StopToken& stop) const {
   Slot& slot = SlotOf(model);
   std::lock_guard lock(slot.mutex);
   std::shared_ptr<const ChannelPlanes> planes = slot.planes.lock();
   if (!planes) {
-    planes = std::make_shared<const ChannelPlanes>(MakeChannelPlanes(picture_, model));
+    planes = std::make_shared<const ChannelPlanes>(MakeChannelPlanes(picture_, model, stop));
     slot.planes = planes;
     slot.cache = &cache;
   }

@@ -23,8 +23,10 @@ class SearchObject {
   // The planes in one colour model: the ones that a running search or the
   // cache still holds, or new ones, offered to the cache. They live as long
   // as someone holds them. Safe to call from several threads at once; they
-  // are built once for all the calls that wait for them.
-  std::shared_ptr<const ChannelPlanes> Planes(ColorModel model, PlaneCache& cache = PlaneCache::Instance()) const;
+  // are built once for all the calls that wait for them; a building that
+  // `stop` ends leaves nothing behind (the next call builds them).
+  std::shared_ptr<const ChannelPlanes> Planes(ColorModel model, PlaneCache& cache = PlaneCache::Instance(),
+                                              const StopToken& stop = StopToken::Never()) const;
 
   // The bytes that Planes would allocate for this picture if nobody holds
   // planes of this model now; 0 if someone does.

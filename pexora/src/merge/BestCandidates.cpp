@@ -6,7 +6,21 @@
 
 namespace pexora {
 
-BestCandidates::BestCandidates(size_t capacity) : capacity_(std::max<size_t>(1, capacity)) {
+namespace {
+
+// IsBetterMatch, looking for a stop request every few thousand comparisons
+// (counted in `count`, which the copies that a sort makes share).
+auto StoppableBetter(const StopToken& stop, uint32_t& count) {
+  return [&stop, &count](const Match& a, const Match& b) {
+    if (++count % 4096 == 0) stop.Check();
+    return IsBetterMatch(a, b);
+  };
+}
+
+}  // namespace
+
+BestCandidates::BestCandidates(size_t capacity, const StopToken& stop)
+    : capacity_(std::max<size_t>(1, capacity)), stop_(stop) {
   // Reserved at once: growing by doubling would hold two copies at a time.
   // Pages are touched only as candidates come.
   held_.reserve(capacity_ + capacity_ / 2 + 1);
@@ -18,8 +32,9 @@ std::optional<Match> BestCandidates::Threshold() const {
 }
 
 void BestCandidates::Select() {
+  uint32_t compared = 0;
   std::nth_element(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(capacity_ - 1), held_.end(),
-                   IsBetterMatch);
+                   StoppableBetter(stop_, compared));
   held_.resize(capacity_);
   threshold_ = held_.back();
 }
@@ -39,7 +54,8 @@ std::vector<Match> BestCandidates::Take() {
   std::vector<Match> all;
   all.swap(held_);
   threshold_.reset();
-  std::sort(all.begin(), all.end(), IsBetterMatch);
+  uint32_t compared = 0;
+  std::sort(all.begin(), all.end(), StoppableBetter(stop_, compared));
   if (all.size() > capacity_) all.resize(capacity_);
   return all;
 }

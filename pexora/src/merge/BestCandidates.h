@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "core/Match.h"
+#include "core/StopToken.h"
 
 namespace pexora {
 
 class BestCandidates {
  public:
-  explicit BestCandidates(size_t capacity);
+  // Its selections and sorts check `stop` every few thousand comparisons.
+  explicit BestCandidates(size_t capacity, const StopToken& stop = StopToken::Never());
 
   // Once the set is full, the worst of the best `capacity` held at the last
   // selection: a candidate that is not better cannot enter. Nothing while
@@ -35,6 +37,7 @@ class BestCandidates {
   void Select();
 
   const size_t capacity_;
+  const StopToken& stop_;
   mutable std::mutex mutex_;
   std::vector<Match> held_;  // the best selected, then those offered since
   std::optional<Match> threshold_;

@@ -115,21 +115,42 @@ class PendingHeap {
   std::vector<Pending> items_;
 };
 
+// Items compared between two looks for a stop request.
+constexpr uint32_t kStopInterval = 4096;
+
+// `less`, looking for a stop request every kStopInterval comparisons (counted
+// in `count`, which the copies that the sort makes share).
+template <typename T, typename Less>
+auto Stoppable(const Less& less, const StopToken& stop, uint32_t& count) {
+  return [&less, &stop, &count](const T& a, const T& b) {
+    if (++count % kStopInterval == 0) stop.Check();
+    return less(a, b);
+  };
+}
+
 // Sorts in parts on every thread, then merges the parts pairwise.
 template <typename T, typename Less>
-void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report) {
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
+                 const StopToken& stop) {
   // Few items are sorted here: starting threads for them costs more than
   // sorting (docs/library.md, *Measured constants*).
   constexpr size_t kParts = 8, kFewItems = 8192;
   if (items.size() < kFewItems) return std::sort(items.begin(), items.end(), less);
   const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };
   run(
-      kParts, [&](size_t k) { std::sort(part(k), part(k + 1), less); }, report);
+      kParts,
+      [&](size_t k) {
+        uint32_t count = 0;
+        std::sort(part(k), part(k + 1), Stoppable<T>(less, stop, count));
+      },
+      report);
   for (size_t width = 1; width < kParts; width *= 2) {
     run(
         kParts / (2 * width),
         [&](size_t k) {
-          std::inplace_merge(part(2 * k * width), part((2 * k + 1) * width), part((2 * k + 2) * width), less);
+          uint32_t count = 0;
+          std::inplace_merge(part(2 * k * width), part((2 * k + 1) * width), part((2 * k + 2) * width),
+                             Stoppable<T>(less, stop, count));
         },
         report);
   }
@@ -138,8 +159,8 @@ void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run
 }  // namespace
 
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
-                                 const std::function<void(const MergeProgress&)>& progress,
-                                 const ParallelFor& parallel) {
+                                 const std::function<void(const MergeProgress&)>& progress, const ParallelFor& parallel,
+                                 const StopToken& stop) {
   const ParallelFor inSequence = [](size_t count, const std::function<void(size_t)>& body,
                                     const std::function<void()>&) {
     for (size_t i = 0; i < count; ++i) body(i);
@@ -153,7 +174,8 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         const int fraction = CompareFraction(a, b);
         return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
       },
-      run, noReport);
+      run, noReport, stop);
+  stop.Check();
   MatchGrid grid(candidates);
   std::vector<Match> kept;
   const auto overlapsKept = [&](const Match& m) {
@@ -173,11 +195,21 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
-    while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) ++end;
+    while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) {
+      if (++end % kStopInterval == 0) stop.Check();
+    }
+    stop.Check();
     report();
-    order.assign(end - begin, Ranked{});
+    // Filled a part at a time: millions of them take tens of milliseconds.
+    order.clear();
+    order.reserve(end - begin);
+    for (size_t filled = 0; filled < end - begin; filled += kChunk * 64) {
+      stop.Check();
+      order.resize(std::min(end - begin, filled + kChunk * 64), Ranked{});
+    }
     run((end - begin + kChunk - 1) / kChunk,
         [&](size_t chunk) {
+          stop.Check();
           for (size_t i = begin + chunk * kChunk; i < std::min(end, begin + (chunk + 1) * kChunk); ++i) {
             const Match& m = candidates[i];
             order[i - begin] =
@@ -192,7 +224,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
                 order.end());
     reached += end - begin - order.size();
     decided += end - begin - order.size();
-    SortInParts(order, std::less<Ranked>(), run, report);
+    SortInParts(order, std::less<Ranked>(), run, report, stop);
     size_t next = 0;
     const auto take = [&] {
       if (next < order.size() && (heap.empty() || order[next] < heap.Top())) {
@@ -208,10 +240,11 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     // several at once runs on every thread but may refine some that a match
     // kept meanwhile would have dropped: the batch doubles while nothing is
     // kept and falls back to one when something is.
-    size_t batchSize = 1;
+    size_t batchSize = 1, taken = 0;
     while (next < order.size() || !heap.empty()) {
       batch.clear();
       while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
+        if (++taken % kStopInterval == 0) stop.Check();
         const Ranked top = take();
         Match& m = candidates[top.index];
         if (overlapsKept(m)) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Match.h"
+#include "core/StopToken.h"
 
 namespace pexora {
 
@@ -45,14 +46,15 @@ using ParallelFor =
 // decided (half those taken in the order of bounds and half those kept or
 // dropped, since deciding speeds up as kept matches cover more). Bounds
 // and sums are computed through `parallel` (in sequence without it): `sums`
-// must allow calls from several threads at once.
+// must allow calls from several threads at once. Every loop of it, the
+// sorts too, checks `stop` every few hundred microseconds of work.
 struct MergeProgress {
   size_t bounded = 0;
   size_t decided = 0;
 };
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
                                  const std::function<void(const MergeProgress&)>& progress = nullptr,
-                                 const ParallelFor& parallel = nullptr);
+                                 const ParallelFor& parallel = nullptr, const StopToken& stop = StopToken::Never());
 
 // Among matches whose rectangles intersect, keeps the best (repeatedly: the
 // best of all is kept, everything that intersects it is dropped, and so on).

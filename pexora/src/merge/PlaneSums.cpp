@@ -2,7 +2,8 @@
 
 namespace pexora {
 
-PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel) : width_(planes.width) {
+PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel, const StopToken& stop)
+    : width_(planes.width) {
   const size_t stride = static_cast<size_t>(planes.width) + 1;
   for (int c = firstChannel; c < 4; ++c) {
     if (model == ColorModel::kAhsl && c == 1) continue;
@@ -10,6 +11,7 @@ PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstCha
     s.assign(stride * (static_cast<size_t>(planes.height) + 1), 0);
     const uint16_t* values = planes.channel[static_cast<size_t>(c)].data();
     for (int32_t y = 0; y < planes.height; ++y) {
+      stop.Check();
       uint32_t row = 0;
       const size_t above = static_cast<size_t>(y) * stride, here = above + stride;
       for (int32_t x = 0; x < planes.width; ++x) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/StopToken.h"
 #include "image/ChannelPlanes.h"
 
 namespace pexora {
@@ -14,7 +15,9 @@ class PlaneSums {
  public:
   // Integral images of the channels that sums of differences read from: all
   // but the compared-by-weight AHSL hue, and not alpha when it is masked.
-  PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel);
+  // Checks `stop` after every row.
+  PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel,
+            const StopToken& stop = StopToken::Never());
 
   // The memory the integral images of a width x height picture take.
   static int64_t Bytes(int64_t width, int64_t height, int channels);

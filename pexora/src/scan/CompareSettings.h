@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/StopToken.h"
 #include "image/ChannelPlanes.h"
 #include "pexora/pexora.h"
 
@@ -33,6 +34,8 @@ struct CompareSettings {
   double minimalPercentage = 0;
   // At most this many matches, the best ones; 0: no limit.
   int32_t maximalCount = 0;
+  // What ends the comparison early; it outlives the comparison.
+  const StopToken* stop = &StopToken::Never();
 };
 
 // Throws StatusError(PX_ERROR_NOT_AVAILABLE) for an unknown compare type, or

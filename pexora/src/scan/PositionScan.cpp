@@ -22,6 +22,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 // Pixels tested between two checks for a vector whose lanes all failed.
 constexpr size_t kCheckInterval = 8;
+// Pixels tested, for all lanes at once, between two looks for a stop request:
+// some 50 to 300 microseconds.
+constexpr size_t kStopInterval = size_t{1} << 16;
 
 // Lanes where value lies outside low..high are non-zero.
 template <class D, class V>
@@ -41,7 +44,7 @@ HWY_INLINE const uint16_t* PlaneOf(const ChannelPlanes& in, int c, uint16_t) { r
 // 16-bit lanes (either model; the AHSL one adds the hue step).
 template <class D, bool kAhsl, int kFirstChannel>
 void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                 hn::TFromD<D> limit, int64_t* differences) {
+                 hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
   using T = hn::TFromD<D>;
   static_assert(!kAhsl || sizeof(T) == 2, "the hue needs 16-bit lanes");
   const size_t lanes = hn::Lanes(d);
@@ -52,6 +55,7 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
   const auto one = hn::Set(d, T{1});
   const auto limitVector = hn::Set(d, limit);
   HWY_ALIGN T counted[hn::MaxLanes(d)];
+  size_t sinceStop = 0;
 
   for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
     const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
@@ -61,6 +65,10 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
     size_t i = 0;
     while (i < pixelCount) {
       const size_t end = std::min(pixelCount, i + kCheckInterval);
+      if ((sinceStop += kCheckInterval) >= kStopInterval) {
+        sinceStop = 0;
+        stop.Check();
+      }
       for (; i < end; ++i) {
         const TemplatePixel& p = pixels[i];
         const size_t at = base + static_cast<size_t>(p.offset);
@@ -95,24 +103,24 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
 // template arguments, so that the inner loop carries no test of them.
 template <class D>
 void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-              hn::TFromD<D> limit, int64_t* differences) {
+              hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
   const bool ahsl = t.model == ColorModel::kAhsl;
   if constexpr (sizeof(hn::TFromD<D>) == 2) {
-    if (ahsl && t.firstChannel == 0) return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences);
-    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences);
+    if (ahsl && t.firstChannel == 0) return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences, stop);
+    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences, stop);
   }
-  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences);
-  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences);
+  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences, stop);
+  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences, stop);
 }
 
 void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                          uint8_t limit, int64_t* differences) {
-  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences);
+                          uint8_t limit, int64_t* differences, const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences, *stop);
 }
 
 void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                    uint16_t limit, int64_t* differences) {
-  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences);
+                    uint16_t limit, int64_t* differences, const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences, *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -126,7 +134,7 @@ HWY_EXPORT(ScanRowVectors);
 HWY_EXPORT(ScanRowNarrowVectors);
 
 void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
-             int64_t* differences) {
+             int64_t* differences, const StopToken& stop) {
   // Without a pixel that can differ, no position differs anywhere.
   if (t.tested == 0) {
     std::fill(differences, differences + count, int64_t{0});
@@ -135,11 +143,11 @@ void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_
   // The vector counters saturate at 255 or 65535, so they decide only limits
   // below that.
   if (t.model == ColorModel::kArgb && limit < 0xFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences);
+    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences, &stop);
   } else if (limit < 0xFFFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences);
+    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences, &stop);
   } else {
-    ScanRowScalar(in, t, y, x0, count, limit, differences);
+    ScanRowScalar(in, t, y, x0, count, limit, differences, stop);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/StopToken.h"
 #include "image/ChannelPlanes.h"
 #include "scan/SearchTemplate.h"
 
@@ -11,8 +12,8 @@ namespace pexora {
 
 // For positions x0 .. x0 + count - 1 of row y writes the number of differing
 // pixels, or a value above limit once it exceeds limit: the same answers as
-// ScanRowScalar.
+// ScanRowScalar. Checks `stop` every few hundred microseconds of work.
 void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
-             int64_t* differences);
+             int64_t* differences, const StopToken& stop = StopToken::Never());
 
 }  // namespace pexora

@@ -78,6 +78,7 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
   t.firstChannel = settings.alphaMask ? 1 : 0;
   t.pixels.reserve(picture.pixels.size());
   for (int32_t y = 0; y < picture.height; ++y) {
+    settings.stop->Check();
     for (int32_t x = 0; x < picture.width; ++x) {
       const uint32_t argb = picture.At(x, y);
       const uint32_t alpha = AlphaOf(argb);
@@ -116,7 +117,9 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
   constexpr int kKeys = 14;
   std::vector<uint8_t> key(t.pixels.size());
   std::array<size_t, kKeys + 1> start{};
+  constexpr size_t kStopInterval = size_t{1} << 16;
   for (size_t i = 0; i < t.pixels.size(); ++i) {
+    if (i % kStopInterval == 0) settings.stop->Check();
     const TemplatePixel& p = t.pixels[i];
     const bool never = NeverDiffers(p, t.model, t.firstChannel);
     key[i] = static_cast<uint8_t>((never ? 7 : 0) + 6 - GridLevel(p.x, p.y));
@@ -125,7 +128,10 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
   }
   for (int k = 0; k < kKeys; ++k) start[k + 1] += start[k];
   std::vector<TemplatePixel> sorted(t.pixels.size());
-  for (size_t i = 0; i < t.pixels.size(); ++i) sorted[start[key[i]]++] = t.pixels[i];
+  for (size_t i = 0; i < t.pixels.size(); ++i) {
+    if (i % kStopInterval == 0) settings.stop->Check();
+    sorted[start[key[i]]++] = t.pixels[i];
+  }
   t.pixels = std::move(sorted);
   return t;
 }

@@ -23,6 +23,7 @@ std::shared_ptr<const SearchTemplate> SizedTemplates::Acquire(size_t s) {
   Slot& slot = slots_[s];
   std::lock_guard lock(slot.mutex);
   if (!slot.made) {
+    settings_.stop->Check();
     const TPXDimensions size = sizes_[s];
     slot.made = std::make_shared<const SearchTemplate>(
         size.Width == target_.width && size.Height == target_.height

@@ -15,14 +15,14 @@ named by the environment variable ``PEXORA_LIBRARY``.
 """
 
 from ._library import library_version
-from .errors import ErrorCode, PexoraError
+from .errors import ErrorCode, PexoraError, SearchStopped
 from .picture import Picture
 from .search import Match, find
 
 __version__ = "1.0.0"
-__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "find", "library_version"]
+__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "SearchStopped", "find", "library_version"]
 
 # Shown, and pickled, as pexora.PexoraError and so on, where they are imported from.
-for _public in (ErrorCode, Match, PexoraError, Picture):
+for _public in (ErrorCode, Match, PexoraError, Picture, SearchStopped):
     _public.__module__ = __name__
 del _public

@@ -11,6 +11,7 @@ from __future__ import annotations
 
 import ctypes
 import decimal
+import math
 import numbers
 import operator
 import re
@@ -194,13 +195,25 @@ def process_parameters(
     return p
 
 
+# The longest time limit, in seconds: the library's is in milliseconds, in 32 bits.
+LONGEST_TIMEOUT = 2_000_000.0
+
+
 def search_options(
-    *, region: Any, min_percentage: Any, max_matches: Any, least_percentage: float = 0.0
+    *,
+    region: Any,
+    min_percentage: Any,
+    max_matches: Any,
+    least_percentage: float = 0.0,
+    timeout: Any = None,
+    stopping: bool = False,
 ) -> r.TPXSearchOptions:
     """The options record; ``least_percentage`` is the least MatchPercentage a
-    share of differing pixels allows (difference_tolerance)."""
+    share of differing pixels allows (difference_tolerance). With ``timeout``
+    (seconds) or ``stopping`` (an interrupt callback will be set) the record of
+    1.1, else 1.0's."""
     o = r.TPXSearchOptions()
-    o.Size = ctypes.sizeof(r.TPXSearchOptions)
+    o.Size = ctypes.sizeof(r.TPXSearchOptions) if timeout is not None or stopping else r.SEARCH_OPTIONS_SIZE_1_0
     if region is not None:
         x, y, width, height = numbers_of("region", region, 4, "(x, y, width, height)")
         o.UseRegion = r.BOOL32_TRUE
@@ -212,7 +225,20 @@ def search_options(
         )
     o.MinimalMatchPercentage = max(real("min_percentage", min_percentage, 0.0, 100.0), least_percentage)
     o.MaximalMatchCount = whole("max_matches", max_matches, 0)
+    if timeout is not None:
+        seconds = real("timeout", timeout, 0.0, LONGEST_TIMEOUT)
+        if seconds <= 0:
+            raise ValueError(f"timeout: must be above 0 seconds, got {seconds!r}")
+        # Whole milliseconds, rounded up: a limit never ends a search early.
+        o.TimeLimit = max(1, math.ceil(seconds * 1000))
     return o
+
+
+def stop_event(stop: Any) -> Any:
+    """``stop`` if it is None or has an ``is_set()`` method (a threading.Event)."""
+    if stop is not None and not callable(getattr(stop, "is_set", None)):
+        raise TypeError(f"stop: expected a threading.Event or anything with is_set(), got {stop!r}")
+    return stop
 
 
 def progress_callable(progress: Any) -> Callable[[float], object] | None:

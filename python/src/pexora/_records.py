@@ -20,6 +20,8 @@ PX_ERROR_OBJECT = 4
 PX_ERROR_DIMENSIONS = 5
 PX_ERROR_NOT_AVAILABLE = 6
 PX_ERROR_INVALID_PARAMETER = 7
+PX_ERROR_STOPPED = 8
+PX_ERROR_TIME_LIMIT = 9
 
 PX_STATUS_PROGRESS = 1
 
@@ -120,6 +122,9 @@ class TPXResult(Structure):
     _fields_ = [("Success", c_int32), ("MatchCount", c_int32), ("Matches", POINTER(TPXResultMatches))]
 
 
+TPXInterruptCallback = ctypes.CFUNCTYPE(c_int32, c_void_p)
+
+
 class TPXSearchOptions(Structure):
     _fields_ = [
         ("Size", c_uint32),
@@ -127,8 +132,15 @@ class TPXSearchOptions(Structure):
         ("Region", TPXRect),
         ("MinimalMatchPercentage", c_double),
         ("MaximalMatchCount", c_int32),
-        *_DOUBLE_GAP,
+        # Since 1.1.
+        ("TimeLimit", c_int32),
+        ("InterruptCallback", TPXInterruptCallback),
+        ("InterruptUser", c_void_p),
     ]
+
+
+# The size of 1.0's options record, which has no time limit or interrupt.
+SEARCH_OPTIONS_SIZE_1_0 = 40
 
 
 # The library's layout: (record, field or None for the size, 64-bit, 32-bit).
@@ -158,10 +170,13 @@ PUBLISHED_LAYOUT = [
     (TPXResultMatches, "MatchPercentage", 24, 24),
     (TPXResult, None, 16, 12),
     (TPXResult, "Matches", 8, 8),
-    (TPXSearchOptions, None, 40, 40),
+    (TPXSearchOptions, None, 56, 48),
     (TPXSearchOptions, "Region", 8, 8),
     (TPXSearchOptions, "MinimalMatchPercentage", 24, 24),
     (TPXSearchOptions, "MaximalMatchCount", 32, 32),
+    (TPXSearchOptions, "TimeLimit", 36, 36),
+    (TPXSearchOptions, "InterruptCallback", 40, 40),
+    (TPXSearchOptions, "InterruptUser", 48, 44),
 ]
 
 

@@ -15,6 +15,8 @@ class ErrorCode(enum.IntEnum):
     DIMENSIONS = 5
     NOT_AVAILABLE = 6
     INVALID_PARAMETER = 7
+    STOPPED = 8
+    TIME_LIMIT = 9
 
 
 class PexoraError(Exception):
@@ -36,3 +38,7 @@ class PexoraError(Exception):
 
     def __str__(self) -> str:
         return str(self.args[0])
+
+
+class SearchStopped(PexoraError):
+    """A search that the ``stop`` event passed to ``find`` ended early."""

@@ -4,14 +4,18 @@ from __future__ import annotations
 
 import contextlib
 import ctypes
-from collections.abc import Callable
+import signal
+import threading
+from collections.abc import Callable, Iterator
+from types import FrameType
 from dataclasses import dataclass
-from typing import Any, Literal
+from typing import Any, Literal, Protocol
 
 from . import _options
 from . import _records as r
 from ._exit_guard import CALLS
-from ._library import LIBRARY, check
+from ._library import LIBRARY, check, error_text, library_version
+from .errors import SearchStopped
 from .picture import Picture, Source
 
 
@@ -33,9 +37,9 @@ class Match:
 class _Progress:
     """Hands the library's progress reports to a Python callable.
 
-    The library cannot be stopped from a callback, so an exception raised by
-    the callable is kept, the callable is not called again, and the search
-    raises it once the library has returned.
+    An exception raised by the callable is kept, the callable is not called
+    again, and the search raises it once the library has returned (the
+    search runs on: ``stop`` is what stops it).
     """
 
     def __init__(self, progress: Callable[[float], object]) -> None:
@@ -50,6 +54,74 @@ class _Progress:
             self._progress(percent)
         except BaseException as error:  # even KeyboardInterrupt must not be lost
             self.error = error
+
+
+class StopEvent(Protocol):
+    """What ``stop`` takes: a threading.Event, or anything with ``is_set()``."""
+
+    def is_set(self) -> bool: ...
+
+
+class _Interrupt:
+    """The library's interrupt callback: asked on this thread every few
+    milliseconds while the library searches, whether to stop.
+
+    The library runs without the interpreter lock, so Python's handler of
+    Ctrl-C cannot run until it returns. While a search runs on the main
+    thread, a handler of this class takes its place and notes the signal;
+    the callback then hands it to the handler it replaced, and an exception
+    from that one (the default handler's KeyboardInterrupt) stops the search
+    and is raised once the library has returned.
+    """
+
+    def __init__(self, stop: StopEvent | None) -> None:
+        self._stop = stop
+        self.error: BaseException | None = None
+        self.stopped = False
+        self._previous: Callable[[int, FrameType | None], Any] | None = None
+        self._pending: tuple[int, FrameType | None] | None = None
+        self.callback = r.TPXInterruptCallback(self._ask)
+
+    def _ask(self, _user: Any) -> int:
+        if self.error is not None or self.stopped:
+            return 1
+        try:
+            self._deliver()
+            if self._stop is not None and self._stop.is_set():
+                self.stopped = True
+                return 1
+        except BaseException as error:  # KeyboardInterrupt above all
+            self.error = error
+            return 1
+        return 0
+
+    def _caught(self, signum: int, frame: FrameType | None) -> None:
+        self._pending = (signum, frame)
+
+    def _deliver(self) -> None:
+        """Hands a caught signal to the handler it was caught for."""
+        if self._pending is not None and self._previous is not None:
+            signum, frame = self._pending
+            self._pending = None
+            self._previous(signum, frame)
+
+    @contextlib.contextmanager
+    def catching_ctrl_c(self) -> Iterator[None]:
+        """Catches SIGINT for the search where Python handles it (on the main
+        thread, with a handler of Python's), handing it on as it comes."""
+        previous = None
+        if threading.current_thread() is threading.main_thread():
+            previous = signal.getsignal(signal.SIGINT)
+        if not callable(previous):  # ignored, the system's default, or not Python's
+            yield
+            return
+        self._previous = previous
+        signal.signal(signal.SIGINT, self._caught)
+        try:
+            yield
+        finally:
+            signal.signal(signal.SIGINT, previous)
+            self._deliver()
 
 
 def _picture(source: Source, pictures: contextlib.ExitStack) -> Picture:
@@ -79,6 +151,8 @@ def find(
     multiple: bool = True,
     threads: Literal["all", 1] = "all",
     progress: Callable[[float], object] | None = None,
+    timeout: float | None = None,
+    stop: StopEvent | None = None,
 ) -> list[Match]:
     """Where ``search_for`` lies in ``search_in``: the matches, best first.
 
@@ -116,6 +190,13 @@ def find(
     - ``threads``: ``"all"`` hardware threads or ``1``.
     - ``progress``: called on this thread with the percentage done, 0 to 100;
       an exception it raises is raised here once the search is over.
+    - ``timeout``: seconds the search (not the loading of the pictures) may
+      take; past them it stops and TimeoutError is raised.
+    - ``stop``: a threading.Event (or anything with ``is_set()``); once
+      another thread sets it, the search stops and raises SearchStopped.
+
+    Ctrl-C stops a search (within some milliseconds) and raises
+    KeyboardInterrupt, as anywhere else in Python.
 
     A value of the wrong kind raises TypeError, one out of range ValueError,
     and whatever the library refuses PexoraError.
@@ -143,10 +224,23 @@ def find(
         status_callback=report.callback if report else None,
     )
     _, least_percentage = _options.difference_tolerance(model.lower(), difference)
+    stop = _options.stop_event(stop)
+    # 1.0's library has no interrupt and no time limit: its searches run to their end.
+    stoppable = library_version() >= (1, 1, 0)
+    if not stoppable and (timeout is not None or stop is not None):
+        raise ValueError("timeout, stop: the library is older than 1.1, which can stop a search")
     options = _options.search_options(
-        region=region, min_percentage=min_percentage, max_matches=max_matches, least_percentage=least_percentage
+        region=region,
+        min_percentage=min_percentage,
+        max_matches=max_matches,
+        least_percentage=least_percentage,
+        timeout=timeout,
+        stopping=stoppable,
     )
-    with contextlib.ExitStack() as pictures:
+    interrupt = _Interrupt(stop)
+    if stoppable:
+        options.InterruptCallback = interrupt.callback
+    with interrupt.catching_ctrl_c(), contextlib.ExitStack() as pictures:
         picture_in = _picture(search_in, pictures)
         picture_for = _picture(search_for, pictures)
         result = r.TPXResult()
@@ -164,10 +258,14 @@ def find(
             ]
         finally:
             LIBRARY.Pexora_FreeResult(ctypes.byref(result))
+    if interrupt.error is not None:
+        raise interrupt.error
     if report is not None and report.error is not None:
         raise report.error
-    check(
-        code,
-        f"cannot search for {picture_for._name} ({_size(picture_for)}) in {picture_in._name} ({_size(picture_in)})",
-    )
+    doing = f"cannot search for {picture_for._name} ({_size(picture_for)}) in {picture_in._name} ({_size(picture_in)})"
+    if code == r.PX_ERROR_TIME_LIMIT:
+        raise TimeoutError(f"{doing}: the search took longer than its time limit of {timeout:g} s")
+    if code == r.PX_ERROR_STOPPED and interrupt.stopped:
+        raise SearchStopped(f"{doing}: stopped, since stop was set", code, error_text(code))
+    check(code, doing)
     return matches
