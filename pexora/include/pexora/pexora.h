@@ -286,7 +286,37 @@ typedef struct TPXResult {
  * the allocator placed at the same address. A null, zero, already released,
  * stale, altered or foreign record releases nothing, is left as it is, and
  * gives 0.
- * Pexora_CreateObjectFromBitmapHandle gives PX_ERROR_NOT_AVAILABLE.
+ *
+ * Screen capture. Pexora_CreateObjectFromBitmapHandle makes a search object
+ * of an X11 drawable on the display that the environment's DISPLAY names:
+ * clear the record and put the XID of a window or pixmap, cast to a pointer,
+ * into ImageObject; null means the root window of the display's default
+ * screen (the whole screen, every monitor). On PX_OK the drawable's pixels
+ * have been copied, opaque, ImageObject holds the library's handle,
+ * OriginalDimensions is the drawable's size and ProcessedDimensions the size
+ * after the create-time processing, exactly as for Pexora_CreateObject;
+ * FileName is not read. A window is read as the screen shows it, like a
+ * screenshot cut to the window's rectangle: parts under other windows show
+ * those windows (X servers keep no defined contents for covered parts), and
+ * parts outside the screen, which hold no pixels, are transparent (alpha 0,
+ * colour 0: no opaque search-for pixel matches them below an A tolerance of
+ * 255); positions are the window's own. Pixmaps and the root window are read
+ * whole. Visuals of depth 15, 16, 24 and 32 (true or direct colour) are read,
+ * each channel scaled to 0..255; other formats give PX_ERROR_NOT_AVAILABLE.
+ * The pixels come through the MIT-SHM extension where the server shares
+ * memory with the process, and a plain GetImage otherwise (a remote display).
+ * The X client library (libxcb.so.1, libxcb-shm.so.0 if present) is loaded
+ * on the first capture; libpexora.so does not link to it. Each call opens a
+ * connection of its own and closes it before it returns: calls from several
+ * threads run at once, and a child process after fork captures as its
+ * parent does. An X error never ends the process and nothing is printed.
+ * Codes: PX_ERROR_OBJECT for a null record; the codes of Parameters as for
+ * Pexora_CreateObject; PX_ERROR_NOT_AVAILABLE when no X client library can be
+ * loaded or no display reached (DISPLAY unset, or naming no server);
+ * PX_ERROR_LOADING for an XID that names no drawable, a window that is not
+ * viewable (unmapped, or an ancestor is), an input-only window, or a window
+ * destroyed or hidden while it is read; PX_ERROR_NOT_ENOUGH_MEMORY above
+ * 8192 x 8192 pixels, as for files. On an error the record is left as it was.
  *
  * Memory. A resample (at creation or stretching) and a comparison are
  * refused with PX_ERROR_NOT_ENOUGH_MEMORY, before any of it is allocated, when
