@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,30 @@ struct Screen {
   }
 };
 
+// CPU seconds the process has used so far (user and system), from /proc.
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14 || i == 15) ticks += std::stod(field);
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The X server's CPU time per iteration, in milliseconds, as a counter.
+struct ServerTime {
+  pid_t pid;
+  double start;
+  explicit ServerTime(pid_t server) : pid(server), start(CpuSeconds(server)) {}
+  void Report(benchmark::State& state) const {
+    state.counters["server_ms"] =
+        benchmark::Counter(1000.0 * (CpuSeconds(pid) - start) / static_cast<double>(state.iterations()));
+  }
+};
+
 Screen& ScreenOf(bool sharedMemory) {
   static std::unique_ptr<Screen> screens[2];
   auto& screen = screens[sharedMemory ? 1 : 0];
@@ -60,7 +87,8 @@ TPXProcessParameters ToolDefaults() {
 }
 
 void Capture(benchmark::State& state) {
-  ScreenOf(state.range(0) != 0);
+  const Screen& screen = ScreenOf(state.range(0) != 0);
+  const ServerTime server(screen.server.pid());
   for (auto _ : state) {
     TPXObject shot{};
     if (Pexora_CreateObjectFromBitmapHandle(&shot, {}) != PX_OK) {
@@ -69,6 +97,7 @@ void Capture(benchmark::State& state) {
     }
     Pexora_FreeObject(&shot);
   }
+  server.Report(state);
 }
 BENCHMARK(Capture)->ArgName("shm")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -100,6 +129,7 @@ void CaptureAndSearch(benchmark::State& state) {
   TPXObject of{};
   Pexora_CreateObjectFromPixels(&of, part.width, part.height, 4 * part.width, part.pixels.data(), {});
   const TPXProcessParameters p = ToolDefaults();
+  const ServerTime server(screen.server.pid());
   for (auto _ : state) {
     TPXObject shot{};
     if (Pexora_CreateObjectFromBitmapHandle(&shot, {}) != PX_OK) {
@@ -115,6 +145,7 @@ void CaptureAndSearch(benchmark::State& state) {
     Pexora_FreeResult(&result);
     Pexora_FreeObject(&shot);
   }
+  server.Report(state);
   Pexora_FreeObject(&of);
 }
 BENCHMARK(CaptureAndSearch)->Unit(benchmark::kMillisecond)->UseRealTime();

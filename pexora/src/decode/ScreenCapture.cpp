@@ -1,9 +1,5 @@
 #include "decode/ScreenCapture.h"
 
-#include <sys/ipc.h>
-#include <sys/mman.h>
-#include <sys/shm.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
@@ -13,6 +9,7 @@
 
 #include "core/Limits.h"
 #include "core/StatusError.h"
+#include "decode/SharedSegment.h"
 #include "decode/XcbLibrary.h"
 #include "pexora/pexora.h"
 
@@ -176,43 +173,6 @@ void Convert(const unsigned char* data, const PixelFormat& format, int x, int y,
   }
 }
 
-// A System V shared-memory segment of this process, gone with the object.
-class Segment {
- public:
-  explicit Segment(size_t bytes) {
-    id_ = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id_ < 0) return;
-    void* const address = shmat(id_, nullptr, SHM_RDONLY);
-    if (address != reinterpret_cast<void*>(-1)) address_ = static_cast<unsigned char*>(address);
-  }
-  ~Segment() {
-    if (address_ != nullptr) shmdt(address_);
-    Remove();
-  }
-  Segment(const Segment&) = delete;
-  Segment& operator=(const Segment&) = delete;
-
-  bool Usable() const { return address_ != nullptr; }
-  void Populate(size_t bytes) const {
-#ifdef MADV_POPULATE_READ
-    madvise(address_, bytes, MADV_POPULATE_READ);  // only a hint: older kernels refuse it
-#else
-    (void)bytes;
-#endif
-  }
-  int id() const { return id_; }
-  const unsigned char* data() const { return address_; }
-  // Marks the segment to go once no process holds it any more.
-  void Remove() {
-    if (id_ >= 0) shmctl(id_, IPC_RMID, nullptr);
-    id_ = -1;
-  }
-
- private:
-  int id_ = -1;
-  unsigned char* address_ = nullptr;
-};
-
 // A rectangle of a drawable, and where its pixels go in the picture.
 struct Area {
   int x = 0, y = 0, width = 0, height = 0;
@@ -228,16 +188,18 @@ bool ReadShared(const XcbLibrary& xcb, const Connection& connection, xcb_drawabl
   const xcb_query_extension_reply_t* const extension = xcb.xcb_get_extension_data(connection.get(), xcb.shmExtension);
   if (extension == nullptr || extension->present == 0) return false;
   const size_t bytes = RowBytes(format, area.width) * static_cast<size_t>(area.height);
-  Segment segment(bytes);
-  if (!segment.Usable()) return false;
+  std::unique_ptr<SharedSegment> segment = SharedSegment::Take(bytes);
+  if (!segment) return false;
   const xcb_shm_seg_t name = xcb.xcb_generate_id(connection.get());
   if (name == static_cast<uint32_t>(-1)) return false;
-  const auto attach = xcb.xcb_shm_attach_checked(connection.get(), name, static_cast<uint32_t>(segment.id()), 0);
+  const auto attach = xcb.xcb_shm_attach_checked(connection.get(), name, static_cast<uint32_t>(segment->id()), 0);
   // A server on another machine, or one that may not read this user's
   // segments, refuses the attachment.
-  if (Owned<xcb_generic_error_t> error{xcb.xcb_request_check(connection.get(), attach)}) return false;
+  if (Owned<xcb_generic_error_t> error{xcb.xcb_request_check(connection.get(), attach)}) {
+    SharedSegment::Give(std::move(segment));
+    return false;
+  }
   if (connection.Failed()) Refused(xcb, connection);
-  segment.Remove();  // both sides hold it now: it goes with the last of them
   const auto cookie = xcb.xcb_shm_get_image(
       connection.get(), drawable, static_cast<int16_t>(area.x), static_cast<int16_t>(area.y),
       static_cast<uint16_t>(area.width), static_cast<uint16_t>(area.height), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, name, 0);
@@ -246,10 +208,9 @@ bool ReadShared(const XcbLibrary& xcb, const Connection& connection, xcb_drawabl
   Owned<xcb_generic_error_t> ownedError{error};
   xcb.xcb_shm_detach(connection.get(), name);
   if (!reply) Refused(xcb, connection);
-  // The server has written every page: map them in one go rather than one
-  // fault at a time.
-  segment.Populate(bytes);
-  Convert(segment.data(), format, area.toX, area.toY, area.width, area.height, image);
+  segment->Populate(bytes);
+  Convert(segment->data(), format, area.toX, area.toY, area.width, area.height, image);
+  SharedSegment::Give(std::move(segment));
   return true;
 }
 
