@@ -1,7 +1,10 @@
 // Pexora_CreateObjectFromBitmapHandle against real X servers (Xvfb): the
 // screen and single windows and pixmaps as X clients show them, and the
 // codes for everything that cannot be read.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -361,6 +364,40 @@ TEST_P(ScreenCaptureTest, AChildProcessCapturesAfterAFork) {
 
 INSTANTIATE_TEST_SUITE_P(SharedMemory, ScreenCaptureTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "WithSharedMemory" : "WithoutSharedMemory"; });
+
+// The file a symbol of a loaded library comes from.
+std::string FileOf(const void* symbol) {
+  Dl_info info{};
+  char path[PATH_MAX];
+  if (dladdr(symbol, &info) == 0 || realpath(info.dli_fname, path) == nullptr) return {};
+  return path;
+}
+
+// Machines without the X client library, or without its shared-memory part:
+// the same program, in a mount namespace where that library reads as an
+// empty file.
+TEST(ScreenCaptureWithoutXcbTest, IsNotAvailableWithoutLibxcbAndReadsWithoutLibxcbShm) {
+  DisplayVariable restore;
+  XServer server;
+  setenv("DISPLAY", server.display().c_str(), 1);
+  const std::string xcb = FileOf(reinterpret_cast<void*>(&xcb_connect));
+  void* const shmLibrary = dlopen("libxcb-shm.so.0", RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(shmLibrary, nullptr);
+  const std::string shm = FileOf(dlsym(shmLibrary, "xcb_shm_id"));
+  ASSERT_FALSE(xcb.empty());
+  ASSERT_FALSE(shm.empty());
+  const std::string helper = PEXORA_CAPTURE_ONCE;
+  EXPECT_EQ(RunWithDisplay(server.display(), helper), "0\n");
+  if (RunWithDisplay(server.display(), "unshare -m true && echo yes") != "yes\n") {
+    GTEST_SKIP() << "no mount namespace for this user: the case is not tested here";
+  }
+  const auto without = [&](const std::string& library) {
+    return RunWithDisplay(server.display(),
+                          "unshare -m sh -c 'mount --bind /dev/null " + library + " && exec " + helper + "'");
+  };
+  EXPECT_EQ(without(xcb), "6\n");
+  EXPECT_EQ(without(shm), "0\n");
+}
 
 TEST(ScreenCaptureSixteenBitTest, ReadsFiveSixFiveColoursExactly) {
   DisplayVariable restore;
