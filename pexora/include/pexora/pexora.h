@@ -309,7 +309,10 @@ typedef struct TPXResult {
  * on the first capture; libpexora.so does not link to it. Each call opens a
  * connection of its own and closes it before it returns: calls from several
  * threads run at once, and a child process after fork captures as its
- * parent does. An X error never ends the process and nothing is printed.
+ * parent does. One shared-memory segment (up to 64 MiB, already marked for
+ * removal) is kept for the next capture of the process, never used by a
+ * child after fork. An X error never ends the process and nothing is
+ * printed.
  * Codes: PX_ERROR_OBJECT for a null record; the codes of Parameters as for
  * Pexora_CreateObject; PX_ERROR_NOT_AVAILABLE when no X client library can be
  * loaded or no display reached (DISPLAY unset, or naming no server);
