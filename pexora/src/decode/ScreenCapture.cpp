@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 #include "core/Limits.h"
 #include "core/StatusError.h"
