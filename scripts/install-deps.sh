@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl1-mesa-dev
   libfreeimage-dev libfreeimage3 libhwy-dev libgif-dev libjpeg-dev libtiff-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev pkg-config libopencv-dev
+  libxcb1-dev libxcb-shm0-dev
   xvfb xdotool xclip x11-apps x11-utils imagemagick openbox wmctrl
   fonts-dejavu-core fonts-liberation2
   python3 python3-venv python3-numpy python3-pytest python3-pil mypy

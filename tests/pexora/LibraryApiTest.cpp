@@ -2,6 +2,7 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include <atomic>
@@ -254,10 +255,17 @@ TEST_F(LibraryApiTest, FreeResultReleasesOnlyWhatTheLibraryHandedOut) {
   EXPECT_EQ(Pexora_FreeResult(nullptr), 0);
 }
 
-TEST_F(LibraryApiTest, CreateFromBitmapHandleIsNotAvailable) {
+TEST_F(LibraryApiTest, CreateFromBitmapHandleWithoutADisplayIsNotAvailable) {
+  // Screen capture itself is tested against real X servers (tests/screen).
+  const char* const display = std::getenv("DISPLAY");
+  const bool hadDisplay = display != nullptr;
+  const std::string saved = hadDisplay ? display : "";
+  unsetenv("DISPLAY");
   TPXObject object{};
   EXPECT_EQ(Pexora_CreateObjectFromBitmapHandle(&object, {}), PX_ERROR_NOT_AVAILABLE);
   EXPECT_EQ(object.ImageObject, nullptr);
+  EXPECT_EQ(Pexora_CreateObjectFromBitmapHandle(nullptr, {}), PX_ERROR_OBJECT);
+  if (hadDisplay) setenv("DISPLAY", saved.c_str(), 1);
 }
 
 TEST_F(LibraryApiTest, ObjectsOnSeveralThreadsAtOnce) {

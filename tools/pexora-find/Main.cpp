@@ -4,9 +4,13 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "FindCommand.h"
 #include "FindSettings.h"
+#include "ScreenFind.h"
+#include "ScreenSettings.h"
 
 namespace {
 
@@ -22,25 +26,34 @@ std::string VersionText() {
 int main(int argc, char** argv) {
   using namespace pexora::find;
   CLI::App app(
-      "Finds where the picture SEARCH_FOR lies in the picture SEARCH_IN and prints one line per match "
-      "(position, size, difference, match percentage), best first. Exit code: 0 when something was "
-      "found, 1 when nothing was, 2 on an error, 130 or 143 when Ctrl-C (SIGINT) or SIGTERM stopped it.",
+      "Finds where the picture SEARCH_FOR lies in the picture SEARCH_IN (or, with --screen or --window, "
+      "on the screen) and prints one line per match (position, size, difference, match percentage), best "
+      "first. Exit code: 0 when something was found, 1 when nothing was, 2 on an error, 130 or 143 when "
+      "Ctrl-C (SIGINT) or SIGTERM stopped it.",
       "pexora-find");
   app.set_version_flag("--version", VersionText());
   FindSettings settings;
   DefineOptions(app, settings);
+  ScreenSettings screen;
+  DefineScreenOptions(app, screen, std::vector<std::string>(argv + 1, argv + argc));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error);
     return code == 0 ? 0 : kExitError;
   }
+  if (const std::string problem = screen.TakePictures(settings); !problem.empty()) {
+    std::cerr << "pexora-find: " << problem << "\nRun with --help for more information.\n";
+    return kExitError;
+  }
   if (const std::string problem = settings.Problem(); !problem.empty()) {
     std::cerr << "pexora-find: " << problem << '\n';
     return kExitError;
   }
   try {
-    return RunFind(settings, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    if (screen.Active()) return RunScreenFind(settings, screen, std::cout, std::cerr, terminal);
+    return RunFind(settings, std::cout, std::cerr, terminal);
   } catch (const std::exception& error) {
     std::cerr << "pexora-find: " << error.what() << '\n';
     return kExitError;

@@ -96,7 +96,8 @@ extern "C" {
 /* A size out of range (a resample size or stretch side below 1), or no size of
  * the search-for picture fits into the search-in picture or region. */
 #define PX_ERROR_DIMENSIONS 5
-/* An unknown ProcessType, Resampler, CompareType or StretchResampler. */
+/* An unknown ProcessType, Resampler, CompareType or StretchResampler; or, for
+ * screen capture, no X display or X client library. */
 #define PX_ERROR_NOT_AVAILABLE 6
 /* Only from the entry points added in 1.0 and from Pexora_Compare with an
  * options record: an argument or an options field out of its range. */
@@ -457,9 +458,43 @@ PX_API int32_t PX_CALL Pexora_Compare(TPXObject SearchIn, TPXObject SearchFor, T
 PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result);
 
 /*
- * Pexora_CreateObjectFromBitmapHandle: part of the original interface, for a
- * picture held by the platform's windowing system. This library gives
- * PX_ERROR_NOT_AVAILABLE and leaves the record as it is.
+ * Pexora_CreateObjectFromBitmapHandle: makes a search object of an X11
+ * drawable on the display that the environment's DISPLAY names: clear the
+ * record and put the XID of a window or pixmap, cast to a pointer, into
+ * ImageObject; null means the root window of the display's default screen
+ * (the whole screen, every monitor). On PX_OK the drawable's pixels have been
+ * copied, opaque, ImageObject holds the library's handle, OriginalDimensions
+ * is the drawable's size and ProcessedDimensions the size after the
+ * create-time processing, exactly as for Pexora_CreateObject; FileName is not
+ * read. A window is read as the screen shows it, like a screenshot cut to the
+ * window's rectangle: parts under other windows show those windows (X servers
+ * keep no defined contents for covered parts), and parts outside the screen,
+ * which hold no pixels, are transparent (alpha 0, colour 0: no opaque
+ * search-for pixel matches them below an A tolerance of 255); positions are
+ * the window's own. Pixmaps and the root window are read whole. Visuals of
+ * depth 15, 16, 24 and 32 (true or direct colour) are read, each channel
+ * scaled to 0..255; other formats give PX_ERROR_NOT_AVAILABLE. The pixels
+ * come through the MIT-SHM extension where the server shares memory with the
+ * process, and a plain GetImage otherwise (a remote display). The X client
+ * library (libxcb.so.1, libxcb-shm.so.0 if present) is loaded on the first
+ * capture; libpexora.so does not link to it. Each call opens a connection of
+ * its own and closes it before it returns: calls from several threads run at
+ * once, and a child process after fork captures as its parent does. One
+ * shared-memory segment (up to 64 MiB, already marked for removal) is kept
+ * for the next capture of the process, never used by a child after fork. An X
+ * error never ends the process and nothing is printed.
+ *
+ * Codes, in the order they are checked: PX_ERROR_OBJECT for a null record;
+ * the codes of Parameters as for Pexora_CreateObject; PX_ERROR_NOT_AVAILABLE
+ * when no X client library can be loaded or no display reached (DISPLAY
+ * unset, or naming no server); PX_ERROR_LOADING for an XID that names no
+ * drawable, a window that is not viewable (unmapped, or an ancestor is), an
+ * input-only window, or a window destroyed or hidden while it is read;
+ * PX_ERROR_NOT_ENOUGH_MEMORY above 8192 x 8192 pixels, as for files. On an
+ * error the record is left as it was.
+ *
+ * Ownership: the object is the library's until Pexora_FreeObject; the
+ * drawable stays the caller's. Threads: see above.
  */
 PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object, TPXCreateObjectParameters Parameters);
 #endif

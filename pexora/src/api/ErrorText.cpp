@@ -16,7 +16,7 @@ constexpr CodeText kTexts[] = {
      "the picture could not be loaded: missing, unreadable or not a PNG, JPEG, BMP, GIF or TIFF file"},
     {PX_ERROR_OBJECT, "not a valid search object"},
     {PX_ERROR_DIMENSIONS, "a size is out of range, or the search-for picture does not fit"},
-    {PX_ERROR_NOT_AVAILABLE, "not available: unknown type or filter"},
+    {PX_ERROR_NOT_AVAILABLE, "not available: unknown type or filter, or no X display"},
     {PX_ERROR_INVALID_PARAMETER, "a parameter is out of range"},
     {PX_ERROR_STOPPED, "the comparison was stopped by its interrupt callback"},
     {PX_ERROR_TIME_LIMIT, "the comparison reached its time limit"},

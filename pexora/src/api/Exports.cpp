@@ -2,6 +2,7 @@
 // memory that shares object creation with them. Nothing thrown inside gets
 // past them: every exception becomes a PX_ERROR_... code.
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <new>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "core/WorkingMemory.h"
 #include "decode/PictureFile.h"
 #include "decode/PixelCopy.h"
+#include "decode/ScreenCapture.h"
 #include "engine/SearchEngine.h"
 #include "image/Resample.h"
 #include "pexora/pexora.h"
@@ -166,9 +168,15 @@ PX_API TPXBool32 PX_CALL Pexora_FreeResult(TPXResult* Result) {
              : 0;
 }
 
-PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* /*Object*/,
-                                                           TPXCreateObjectParameters /*Parameters*/) {
-  return PX_ERROR_NOT_AVAILABLE;
+PX_API int32_t PX_CALL Pexora_CreateObjectFromBitmapHandle(TPXObject* Object, TPXCreateObjectParameters Parameters) {
+  return Guarded([&] {
+    return CreateObject(Object, Parameters, [Object] {
+      // An XID has 29 bits; a larger value names no drawable.
+      const auto xid = reinterpret_cast<uintptr_t>(Object->ImageObject);
+      if (xid > UINT32_MAX) throw StatusError(PX_ERROR_LOADING);
+      return CaptureDrawable(static_cast<uint32_t>(xid));
+    });
+  });
 }
 
 PX_API int32_t PX_CALL Pexora_CreateObjectFromPixels(TPXObject* Object, int32_t Width, int32_t Height, int32_t Stride,

@@ -1,7 +1,9 @@
 """Image search with libpexora: where one picture lies in another.
 
 ``find`` searches a picture for another and returns the matches, best first;
-``Picture`` loads a picture once for many searches. Pictures are file paths
+``Picture`` loads a picture once for many searches, ``Picture.from_screen``
+captures the X screen or one window, and ``locate_on_screen``, ``wait_for``
+and ``wait_until_gone`` search captures of it. Pictures are file paths
 (PNG, JPEG, BMP, GIF, TIFF) or RGB(A) uint8 arrays such as NumPy's.
 
 >>> import pexora
@@ -17,10 +19,22 @@ named by the environment variable ``PEXORA_LIBRARY``.
 from ._library import library_version
 from .errors import ErrorCode, PexoraError, SearchStopped
 from .picture import Picture
+from .screen import locate_on_screen, wait_for, wait_until_gone
 from .search import Match, find
 
 __version__ = "1.0.0"
-__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "SearchStopped", "find", "library_version"]
+__all__ = [
+    "ErrorCode",
+    "Match",
+    "PexoraError",
+    "Picture",
+    "SearchStopped",
+    "find",
+    "library_version",
+    "locate_on_screen",
+    "wait_for",
+    "wait_until_gone",
+]
 
 # Shown, and pickled, as pexora.PexoraError and so on, where they are imported from.
 for _public in (ErrorCode, Match, PexoraError, Picture, SearchStopped):

@@ -27,6 +27,7 @@ _PROTOTYPES = {
         c_int32,
         [POINTER(r.TPXObject), c_int32, c_int32, c_int32, c_void_p, r.TPXCreateObjectParameters],
     ),
+    "Pexora_CreateObjectFromBitmapHandle": (c_int32, [POINTER(r.TPXObject), r.TPXCreateObjectParameters]),
     "Pexora_FreeObject": (c_int32, [POINTER(r.TPXObject)]),
     "Pexora_Compare": (
         c_int32,

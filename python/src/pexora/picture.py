@@ -93,6 +93,32 @@ class Picture:
         self._record = record
         self._release = weakref.finalize(self, _free, record)
 
+    @classmethod
+    def from_screen(
+        cls, window: int | None = None, resample: tuple[int, int] | None = None, *, resample_filter: str = "bilinear"
+    ) -> Picture:
+        """A capture of the screen of the X display that ``DISPLAY`` names, or
+        of one window (its XID, as ``xwininfo`` or ``xdotool`` print it), as
+        the screen shows it; positions found in it are the window's own.
+        Parts of a window outside the screen are transparent and match no
+        opaque picture. Raises PexoraError: ``NOT_AVAILABLE`` without a
+        display, ``LOADING`` for a window that does not exist or is not shown.
+        """
+        if window is not None:
+            window = _options.whole("window", window, 1, 2**32 - 1)
+        parameters = _options.create_parameters(resample, resample_filter)
+        record = r.TPXObject()
+        record.ImageObject = window or None
+        name = "<screen>" if window is None else f"<window {window:#x}>"
+        with CALLS.running():
+            code = LIBRARY.Pexora_CreateObjectFromBitmapHandle(ctypes.byref(record), parameters)
+        check(code, f"cannot capture {name[1:-1]}")
+        picture = cls.__new__(cls)
+        picture._name = name
+        picture._record = record
+        picture._release = weakref.finalize(picture, _free, record)
+        return picture
+
     @property
     def closed(self) -> bool:
         """Whether the library's copy has been released."""

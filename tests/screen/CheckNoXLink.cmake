@@ -1,0 +1,16 @@
+# Fails when the library names an X library among the ones it needs: it must
+# load and work on machines without X. Run with -DLIBRARY=... -DREADELF=....
+execute_process(COMMAND ${READELF} -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "readelf failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]+\\]" needed "${dynamic}")
+if(NOT needed)
+  message(FATAL_ERROR "no NEEDED entries read from ${LIBRARY}: ${dynamic}")
+endif()
+foreach(entry IN LISTS needed)
+  if(entry MATCHES "\\[lib(xcb|X11|Xext|X11-xcb)[.-]")
+    message(FATAL_ERROR "${LIBRARY} links to X: ${entry}")
+  endif()
+endforeach()
+message(STATUS "needed: ${needed}")
