@@ -1,9 +1,12 @@
 // pexora-find SEARCH_IN SEARCH_FOR: where one picture lies in another.
 // Exit code 0 when something was found, 1 when nothing, 2 on an error.
+// pexora-find --batch SEARCH_FOR PATH...: the same in many pictures.
 #include <unistd.h>
 
 #include <iostream>
 
+#include "BatchCommand.h"
+#include "BatchOptions.h"
 #include "FindCommand.h"
 #include "FindSettings.h"
 
@@ -28,6 +31,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", VersionText());
   FindSettings settings;
   DefineOptions(app, settings);
+  BatchArguments batch;
+  const bool batchAsked = BatchAsked(argc, argv);
+  DefineBatchOptions(app, batch, batchAsked);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -39,6 +45,9 @@ int main(int argc, char** argv) {
     return kExitError;
   }
   try {
+    if (batchAsked) {
+      return RunBatch(settings, batch.searchFor, batch.paths, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+    }
     return RunFind(settings, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
   } catch (const std::exception& error) {
     std::cerr << "pexora-find: " << error.what() << '\n';
