@@ -1,7 +1,8 @@
 """Image search with libpexora: where one picture lies in another.
 
 ``find`` searches a picture for another and returns the matches, best first;
-``Picture`` loads a picture once for many searches. Pictures are file paths
+``Picture`` loads a picture once for many searches; ``find_many`` searches for one
+picture in many, several at once. Pictures are file paths
 (PNG, JPEG, BMP, GIF, TIFF) or RGB(A) uint8 arrays such as NumPy's.
 
 >>> import pexora
@@ -16,11 +17,12 @@ named by the environment variable ``PEXORA_LIBRARY``.
 
 from ._library import library_version
 from .errors import ErrorCode, PexoraError
+from .many import find_many
 from .picture import Picture
 from .search import Match, find
 
 __version__ = "1.0.0"
-__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "find", "library_version"]
+__all__ = ["ErrorCode", "Match", "PexoraError", "Picture", "find", "find_many", "library_version"]
 
 # Shown, and pickled, as pexora.PexoraError and so on, where they are imported from.
 for _public in (ErrorCode, Match, PexoraError, Picture):
