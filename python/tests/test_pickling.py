@@ -5,6 +5,7 @@ from __future__ import annotations
 import copy
 import os
 import pickle
+import shutil
 import subprocess
 import sys
 
@@ -53,3 +54,14 @@ def test_a_picture_travels_to_another_process():
     done = subprocess.run([sys.executable, "-c", program], input=sent, capture_output=True, env=os.environ, check=True)
     assert done.stdout.decode().split()[-1] == "397"
     assert sample("SearchFor2.jpg") in done.stdout.decode()
+
+
+def test_an_unpickled_picture_pickles_again_without_its_file(tmp_path):
+    # As a worker hands a picture it was sent on to another.
+    shutil.copyfile(sample("SearchFor2.jpg"), tmp_path / "for.jpg")
+    with pexora.Picture(tmp_path / "for.jpg") as picture:
+        once = pickle.loads(pickle.dumps(picture))
+    (tmp_path / "for.jpg").unlink()
+    twice = pickle.loads(pickle.dumps(once))
+    assert repr(twice) == repr(once)
+    assert pexora.find(sample("SearchIn2.jpg"), twice)[0].x == 397

@@ -14,8 +14,10 @@ import os
 import tempfile
 from typing import Any
 
-# A picture from a file: the file's content goes with the name it had.
+# A picture from a file: its path, whose content goes with the name it had.
 FILE = "file"
+# A picture from a file's content: the name and the content.
+CONTENT = "content"
 # A picture from an array: its pixels, an RGBA array.
 PIXELS = "pixels"
 
@@ -35,7 +37,17 @@ def picture_from_content(content: bytes, name: str, resample: Any, resample_filt
         file.flush()
         picture = Picture(file.name, resample, resample_filter=resample_filter)
     picture._name = repr(name)
+    picture._kept = (CONTENT, (name, content))
     return picture
+
+
+def pickled(kind: str, kept: Any) -> tuple[str, Any]:
+    """What a Picture that keeps ``kept`` of ``kind`` pickles to."""
+    if kind == FILE:
+        return CONTENT, (kept, file_content(kept))
+    if kind == PIXELS:
+        return PIXELS, rgba_of(kept)
+    return kind, kept
 
 
 def rgba_of(words: Any) -> Any:
@@ -49,7 +61,7 @@ def restore(kind: str, source: Any, size: tuple[int, int], resample: Any, resamp
     """The Picture that ``Picture.__reduce__`` described."""
     from .picture import Picture
 
-    if kind == FILE:
+    if kind == CONTENT:
         name, content = source
         picture = picture_from_content(content, name, resample, resample_filter)
     else:

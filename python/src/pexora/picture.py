@@ -140,6 +140,4 @@ class Picture:
         (read now), with its resampling; unpickled, the library loads it anew."""
         if self.closed:
             raise ValueError(f"the picture {self._name} is closed")
-        kind, kept = self._kept
-        source = (kept, _pickling.file_content(kept)) if kind == _pickling.FILE else _pickling.rgba_of(kept)
-        return _pickling.restore, (kind, source, self.original_size, *self._creation)
+        return _pickling.restore, (*_pickling.pickled(*self._kept), self.original_size, *self._creation)
