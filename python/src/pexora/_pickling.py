@@ -29,13 +29,18 @@ def file_content(path: str) -> bytes:
 
 def picture_from_content(content: bytes, name: str, resample: Any, resample_filter: str) -> Any:
     """A Picture that the library loads from a file's ``content``, shown under ``name``."""
+    from .errors import PexoraError
     from .picture import Picture
 
     suffix = os.path.splitext(name)[1]
     with tempfile.NamedTemporaryFile(prefix="pexora-", suffix=suffix) as file:
         file.write(content)
         file.flush()
-        picture = Picture(file.name, resample, resample_filter=resample_filter)
+        try:
+            picture = Picture(file.name, resample, resample_filter=resample_filter)
+        except PexoraError as error:  # about the file, not about where it was put
+            code = int(error.code)
+            raise PexoraError(f"cannot load {name!r}: {error.text} (code {code})", code, error.text, name) from None
     picture._name = repr(name)
     picture._kept = (CONTENT, (name, content))
     return picture
