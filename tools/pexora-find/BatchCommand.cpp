@@ -1,5 +1,7 @@
 #include "BatchCommand.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <exception>
 #include <optional>
@@ -19,6 +21,15 @@ namespace {
 
 // Results kept per thread beyond the one being printed.
 constexpr size_t kAheadPerThread = 4;
+
+// Each picture's decoding and search take some tens of MiB that glibc would
+// give back to the system when the picture is done and fault in again for the
+// next one: a third of a batch's time went to the kernel that way. Kept, they
+// serve the next picture of the same thread.
+void KeepFreedMemoryForTheNextPicture() {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);  // glibc's largest
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
 
 struct Outcome {
   std::optional<std::string> error;
@@ -107,6 +118,7 @@ int RunBatch(const FindSettings& settings, const std::string& searchForPath, con
     err << "pexora-find: no pictures to search in (PNG, JPEG, BMP, GIF or TIFF files)\n";
     return kExitNothingFound;
   }
+  KeepFreedMemoryForTheNextPicture();
   SharedSearch shared{settings, searchForPath, searchFor, settings.ProcessParameters(), settings.SearchOptions()};
   // The pictures are spread over the threads; each search keeps to its own.
   shared.parameters.MultiThreadedProcessing = 0;
