@@ -5,6 +5,7 @@ the library's code and text for what the library refuses."""
 from __future__ import annotations
 
 import pickle
+import shutil
 
 import numpy
 import pytest
@@ -220,10 +221,18 @@ def test_codes_this_package_does_not_know_stay_numbers():
     assert error.code == 99 and not isinstance(error.code, ErrorCode)
 
 
-def test_pictures_cannot_be_pickled_or_copied():
-    import copy
-
-    with pexora.Picture(sample("SearchFor2.jpg")) as picture:
-        for duplicate in (pickle.dumps, copy.copy):
-            with pytest.raises(TypeError, match="cannot be pickled or copied"):
-                duplicate(picture)
+def test_pictures_that_cannot_be_pickled(tmp_path):
+    # A closed picture has nothing to give; a file gone since it was loaded neither.
+    picture = pexora.Picture(sample("SearchFor2.jpg"))
+    picture.close()
+    with pytest.raises(ValueError, match="is closed"):
+        pickle.dumps(picture)
+    shutil.copyfile(sample("SearchFor2.jpg"), tmp_path / "gone.jpg")
+    with pexora.Picture(tmp_path / "gone.jpg") as gone:
+        (tmp_path / "gone.jpg").unlink()
+        with pytest.raises(FileNotFoundError):
+            pickle.dumps(gone)
+        # Another picture in the file's place is not taken for it.
+        shutil.copyfile(sample("SearchIn2.jpg"), tmp_path / "gone.jpg")
+        with pytest.raises(ValueError, match="no longer the one pickled"):
+            pickle.loads(pickle.dumps(gone))

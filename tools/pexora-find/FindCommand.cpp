@@ -1,60 +1,13 @@
 #include "FindCommand.h"
 
-#include <optional>
 #include <string>
 
+#include "LoadedPicture.h"
 #include "MatchReport.h"
 #include "ProgressBar.h"
 #include "StopSignals.h"
-#include "Utf8ToUtf16.h"
 
 namespace pexora::find {
-
-namespace {
-
-std::string Failure(int32_t code) {
-  return std::string(Pexora_GetErrorText(code)) + " (code " + std::to_string(code) + ")";
-}
-
-// A search object made from a file, freed with this.
-class LoadedPicture {
- public:
-  LoadedPicture(const std::string& path, const TPXCreateObjectParameters& parameters) {
-    const auto name = Utf8ToUtf16(path);
-    if (!name) {
-      error_ = "the file name is not valid UTF-8";
-      return;
-    }
-    name_ = *name;
-    record_.FileName = name_.c_str();
-    const int32_t code = Pexora_CreateObject(&record_, parameters);
-    if (code != PX_OK) error_ = Failure(code);
-  }
-  ~LoadedPicture() {
-    if (record_.ImageObject != nullptr) Pexora_FreeObject(&record_);
-  }
-  LoadedPicture(const LoadedPicture&) = delete;
-  LoadedPicture& operator=(const LoadedPicture&) = delete;
-
-  const std::optional<std::string>& error() const { return error_; }
-  TPXObject& record() { return record_; }
-
- private:
-  std::u16string name_;
-  TPXObject record_{};
-  std::optional<std::string> error_;
-};
-
-// A comparison's result, handed back to the library with this.
-struct OwnedResult {
-  TPXResult result{};
-  OwnedResult() = default;
-  OwnedResult(const OwnedResult&) = delete;
-  OwnedResult& operator=(const OwnedResult&) = delete;
-  ~OwnedResult() { Pexora_FreeResult(&result); }
-};
-
-}  // namespace
 
 int RunFind(const FindSettings& settings, std::ostream& out, std::ostream& err, bool progressBar) {
   // Caught from here to the last line written: a signal stops the search,
@@ -90,7 +43,7 @@ int RunFind(const FindSettings& settings, std::ostream& out, std::ostream& err, 
     const TPXDimensions in = searchIn.record().ProcessedDimensions;
     const TPXDimensions of = searchFor.record().ProcessedDimensions;
     err << "pexora-find: cannot search for '" << settings.searchFor << "' (" << of.Width << 'x' << of.Height << ") in '"
-        << settings.searchIn << "' (" << in.Width << 'x' << in.Height << "): " << Failure(code) << '\n';
+        << settings.searchIn << "' (" << in.Width << 'x' << in.Height << "): " << FailureText(code) << '\n';
     return kExitError;
   }
   if (settings.json) {

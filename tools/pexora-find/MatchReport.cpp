@@ -22,15 +22,15 @@ std::span<const TPXResultMatches> Entries(const TPXResult& r) {
 
 }  // namespace
 
-void PrintText(const TPXResult& result, std::ostream& out) {
+void PrintText(const TPXResult& result, std::ostream& out, std::string_view prefix) {
   for (const TPXResultMatches& m : Entries(result)) {
-    out << "position " << m.Position.X << ',' << m.Position.Y << " size " << m.Dimensions.Width << 'x'
+    out << prefix << "position " << m.Position.X << ',' << m.Position.Y << " size " << m.Dimensions.Width << 'x'
         << m.Dimensions.Height << " difference " << m.Difference << " percentage " << Number(m.MatchPercentage) << '\n';
   }
 }
 
-void PrintJson(const TPXResult& result, std::ostream& out) {
-  out << "{\"matches\":[";
+void PrintJsonMatches(const TPXResult& result, std::ostream& out) {
+  out << '[';
   const char* separator = "";
   for (const TPXResultMatches& m : Entries(result)) {
     out << separator << "{\"x\":" << m.Position.X << ",\"y\":" << m.Position.Y << ",\"width\":" << m.Dimensions.Width
@@ -38,7 +38,13 @@ void PrintJson(const TPXResult& result, std::ostream& out) {
         << ",\"percentage\":" << Number(m.MatchPercentage) << '}';
     separator = ",";
   }
-  out << "]}\n";
+  out << ']';
+}
+
+void PrintJson(const TPXResult& result, std::ostream& out) {
+  out << "{\"matches\":";
+  PrintJsonMatches(result, out);
+  out << "}\n";
 }
 
 }  // namespace pexora::find

@@ -1,9 +1,10 @@
 """Image search with libpexora: where one picture lies in another.
 
 ``find`` searches a picture for another and returns the matches, best first;
-``Picture`` loads a picture once for many searches, ``Picture.from_screen``
-captures the X screen or one window, and ``locate_on_screen``, ``wait_for``
-and ``wait_until_gone`` search captures of it. Pictures are file paths
+``Picture`` loads a picture once for many searches; ``find_many`` searches for
+one picture in many, several at once; ``Picture.from_screen`` captures the X
+screen or one window, and ``locate_on_screen``, ``wait_for`` and
+``wait_until_gone`` search captures of it. Pictures are file paths
 (PNG, JPEG, BMP, GIF, TIFF) or RGB(A) uint8 arrays such as NumPy's.
 
 >>> import pexora
@@ -18,6 +19,7 @@ named by the environment variable ``PEXORA_LIBRARY``.
 
 from ._library import library_version
 from .errors import ErrorCode, PexoraError, SearchStopped
+from .many import find_many
 from .picture import Picture
 from .screen import locate_on_screen, wait_for, wait_until_gone
 from .search import Match, find
@@ -30,6 +32,7 @@ __all__ = [
     "Picture",
     "SearchStopped",
     "find",
+    "find_many",
     "library_version",
     "locate_on_screen",
     "wait_for",

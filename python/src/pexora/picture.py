@@ -7,7 +7,7 @@ import os
 import weakref
 from typing import Any, Protocol, Union
 
-from . import _options, _pixels
+from . import _options, _pickling, _pixels
 from . import _records as r
 from ._exit_guard import CALLS
 from ._library import LIBRARY, check
@@ -65,10 +65,12 @@ class Picture:
         if isinstance(source, Picture):
             raise TypeError("source: already a Picture; use it as it is")
         parameters = _options.create_parameters(resample, resample_filter)
+        self._creation = (resample, resample_filter)
         record = r.TPXObject()
         path = file_path(source)
         if path is not None:
             self._name = repr(path)
+            self._kept: tuple[str, Any] = (_pickling.FILE, path)
             name = _utf16_name(path)
             record.FileName = ctypes.addressof(name)
             with CALLS.running():
@@ -81,6 +83,7 @@ class Picture:
                 code = r.PX_ERROR_NOT_ENOUGH_MEMORY
             else:
                 words = _pixels.argb_words(array)
+                self._kept = (_pickling.PIXELS, words)
                 with CALLS.running():
                     code = LIBRARY.Pexora_CreateObjectFromPixels(
                         ctypes.byref(record), width, height, 4 * width, words.ctypes.data, parameters
@@ -159,4 +162,8 @@ class Picture:
         return f"<pexora.Picture {self._name} {state}>"
 
     def __reduce__(self) -> Any:
-        raise TypeError("a pexora.Picture cannot be pickled or copied: make a new one from its source")
+        """A picture pickles to its pixels (from an array) or its file's content
+        (read now), with its resampling; unpickled, the library loads it anew."""
+        if self.closed:
+            raise ValueError(f"the picture {self._name} is closed")
+        return _pickling.restore, (*_pickling.pickled(*self._kept), self.original_size, *self._creation)
