@@ -29,8 +29,6 @@ class PlaneSums {
     return s[bottom + right] - s[bottom + left] - s[top + right] + s[top + left];
   }
 
-  bool Has(int c) const { return !sums_[static_cast<size_t>(c)].empty(); }
-
  private:
   int32_t width_ = 0;
   std::array<std::vector<uint32_t>, 4> sums_;
