@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
-
-#include "TestPictures.h"
 
 namespace pexora::bench {
 
@@ -42,18 +41,9 @@ void PX_CALL Record(double progress, int32_t, void* user) {
 
 }  // namespace
 
-LibraryObject::LibraryObject(const std::filesystem::path& file, TPXCreateObjectParameters parameters)
-    : name_(test::ToUtf16(file.string())) {
-  record_.FileName = name_.c_str();
-  const int32_t code = Pexora_CreateObject(&record_, parameters);
-  if (code != PX_OK) throw std::runtime_error("cannot create an object of " + file.string());
-}
-
-LibraryObject::~LibraryObject() { Pexora_FreeObject(&record_); }
-
 CompareRun RunCompare(const LibraryObject& in, const LibraryObject& of, const TPXProcessParameters& parameters) {
   ProgressLog log;
-  TPXObject searchIn = in.record();
+  TPXObject searchIn = in.record;
   searchIn.User = &log;
   TPXProcessParameters p = parameters;
   p.StatusCallback = Record;
@@ -62,7 +52,7 @@ CompareRun RunCompare(const LibraryObject& in, const LibraryObject& of, const TP
   const double before = StatusKilobytes("VmRSS");
   const Clock::time_point start = Clock::now();
   CompareRun run;
-  run.code = Pexora_Compare(searchIn, of.record(), p, &result, nullptr);
+  run.code = Pexora_Compare(searchIn, of.record, p, &result, nullptr);
   const Clock::time_point end = Clock::now();
   run.peakMegabytes = std::max(0.0, StatusKilobytes("VmHWM") - before) / 1024.0;
   run.seconds = std::chrono::duration<double>(end - start).count();

@@ -6,22 +6,18 @@
 #include <filesystem>
 #include <string>
 
+#include "CreatedObject.h"
 #include "pexora/pexora.h"
 
 namespace pexora::bench {
 
-// A search object created through Pexora_CreateObject, freed with the object.
-class LibraryObject {
- public:
-  explicit LibraryObject(const std::filesystem::path& file, TPXCreateObjectParameters parameters = {});
-  ~LibraryObject();
-  LibraryObject(const LibraryObject&) = delete;
-  LibraryObject& operator=(const LibraryObject&) = delete;
-  const TPXObject& record() const { return record_; }
-
- private:
-  std::u16string name_;
-  TPXObject record_{};
+// A search object created through Pexora_CreateObject, freed with the
+// object; throws when the library cannot create it.
+struct LibraryObject : test::CreatedObject {
+  explicit LibraryObject(const std::filesystem::path& file, TPXCreateObjectParameters parameters = {})
+      : CreatedObject(file, parameters) {
+    ThrowUnlessCreated();
+  }
 };
 
 struct CompareRun {

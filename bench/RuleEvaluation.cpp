@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "CreatedObject.h"
+
 namespace {
 
 struct Library {
@@ -53,6 +55,8 @@ struct Library {
     if (address == nullptr) throw std::runtime_error(std::string("no export ") + name);
     return address;
   }
+
+  pexora::test::ObjectExports objectExports() const { return {create, free}; }
 
   std::string label;
   void* handle = nullptr;
@@ -92,30 +96,13 @@ std::vector<Case> ReadCases(const std::string& path) {
   return cases;
 }
 
-// A search object that frees itself.
-class Object {
- public:
-  Object(Library& library, const std::string& file) : library_(library), name_(file.begin(), file.end()) {
-    record_.FileName = name_.c_str();
-    if (library_.create(&record_, {}) != PX_OK) throw std::runtime_error("cannot create an object of " + file);
-  }
-  ~Object() { library_.free(&record_); }
-  Object(const Object&) = delete;
-  Object& operator=(const Object&) = delete;
-  const TPXObject& record() const { return record_; }
-
- private:
-  Library& library_;
-  std::u16string name_;  // file names are ASCII here
-  TPXObject record_{};
-};
-
 const int kLadder[] = {0,  1,  2,  3,  4,  5,  6,  8,   10,  12,  15,  18,  22, 26,
                        30, 35, 40, 50, 60, 70, 80, 100, 120, 150, 180, 220, 255};
 
 enum class Outcome { kFound, kNotYet, kElsewhere };
 
-Outcome Try(Library& library, const Object& in, const Object& of, const Case& c, bool ahsl, int step) {
+Outcome Try(Library& library, const pexora::test::CreatedObject& in, const pexora::test::CreatedObject& of,
+            const Case& c, bool ahsl, int step) {
   TPXProcessParameters p{};
   const bool alpha = c.kind != "plain";
   p.CompareType = ahsl ? (alpha ? PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA : PX_COMPARE_TYPE_RELATIVE_AHSL)
@@ -132,7 +119,7 @@ Outcome Try(Library& library, const Object& in, const Object& of, const Case& c,
     p.StretchResampler = PX_RESAMPLER_BILINEAR;
   }
   TPXResult result{};
-  const int32_t code = library.compare(in.record(), of.record(), p, &result, nullptr);
+  const int32_t code = library.compare(in.record, of.record, p, &result, nullptr);
   if (code != PX_OK) throw std::runtime_error(c.name + ": compare gave code " + std::to_string(code));
   bool atPlace = false, elsewhere = false;
   for (int32_t i = 0; i < result.MatchCount; ++i) {
@@ -158,7 +145,10 @@ std::string Step(int step, bool ahsl) {
 }
 
 std::string FoundRange(Library& library, const Case& c, bool ahsl) {
-  const Object in(library, c.searchIn), of(library, c.searchFor);
+  const pexora::test::CreatedObject in(c.searchIn, {}, library.objectExports()),
+      of(c.searchFor, {}, library.objectExports());
+  in.ThrowUnlessCreated();
+  of.ThrowUnlessCreated();
   int lowest = -1, highest = -1;
   for (const int step : kLadder) {
     const Outcome outcome = Try(library, in, of, c, ahsl, step);

@@ -6,7 +6,7 @@
 #   - comparison with process parameters made of arbitrary bytes, against
 #     fixed objects, checking every result.
 # Exits non-zero when a fuzzer finds a crash, a broken check, a leak or a
-# timeout, zero otherwise.
+# timeout, zero otherwise. Extra arguments go to cmake.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
@@ -16,7 +16,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
   -DPEXORA_BUILD_APPS=OFF -DPEXORA_BUILD_TESTS=OFF -DPEXORA_BUILD_BENCH=OFF \
-  -DPEXORA_BUILD_FUZZER=ON >/dev/null
+  -DPEXORA_BUILD_FUZZER=ON "$@" >/dev/null
 cmake --build "$build" -j 2 --target pexora_create_object_fuzzer pexora_compare_fuzzer pexora_fuzz_seeds
 
 work=$(mktemp -d)

@@ -3,7 +3,7 @@
 # Runs as root (or through sudo); does nothing when everything is there.
 set -euo pipefail
 packages=(
-  build-essential cmake g++-multilib clang libclang-rt-14-dev
+  build-essential cmake g++-multilib clang libclang-rt-14-dev clang-format clang-tidy git
   qt6-base-dev libgl1-mesa-dev
   libfreeimage-dev libfreeimage3 libhwy-dev libgif-dev libjpeg-dev libtiff-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev pkg-config libopencv-dev

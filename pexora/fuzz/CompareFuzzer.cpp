@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ToUtf16.h"
 #include "pexora/pexora.h"
 
 namespace {
@@ -71,7 +72,7 @@ std::u16string Save(const Picture& p, const std::string& name) {
   }
   Check(FreeImage_Save(FIF_PNG, dib, path.c_str(), 0) != FALSE, "writing a fixed picture");
   FreeImage_Unload(dib);
-  return std::u16string(path.begin(), path.end());
+  return pexora::test::ToUtf16(path);
 }
 
 struct Pair {

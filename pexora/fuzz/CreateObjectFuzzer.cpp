@@ -10,11 +10,10 @@
 #include <cstdio>
 #include <string>
 
+#include "ToUtf16.h"
 #include "pexora/pexora.h"
 
 namespace {
-
-std::u16string Utf16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
 const std::string& FilePath() {
   static const std::string path = "/tmp/pexora-fuzz-" + std::to_string(getpid()) + ".img";
@@ -86,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (file == nullptr) return 0;
   std::fwrite(data, 1, size, file);
   std::fclose(file);
-  const std::u16string name = Utf16(FilePath());
+  const std::u16string name = pexora::test::ToUtf16(FilePath());
   TPXObject object{};
   object.FileName = name.c_str();
   if (Pexora_CreateObject(&object, {}) == PX_OK) UseObject(object);

@@ -6,29 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "CreatedObject.h"
 #include "TestPictures.h"
 #include "pexora/pexora.h"
 
 namespace pexora::test {
-
-// A created object that frees itself.
-struct CreatedObject {
-  std::u16string name;
-  TPXObject record{};
-  int32_t code = -1;
-
-  CreatedObject() = default;
-  CreatedObject(const std::filesystem::path& path, TPXCreateObjectParameters parameters = {})
-      : name(ToUtf16(path.string())) {
-    record.FileName = name.c_str();
-    code = Pexora_CreateObject(&record, parameters);
-  }
-  CreatedObject(const CreatedObject&) = delete;
-  CreatedObject& operator=(const CreatedObject&) = delete;
-  ~CreatedObject() {
-    if (record.ImageObject != nullptr) Pexora_FreeObject(&record);
-  }
-};
 
 // An object created from pixels in memory, freed with this.
 struct PixelObject {

@@ -3,12 +3,15 @@
 
 #include <random>
 
+#include "SelectMatches.h"
 #include "merge/BestCandidates.h"
 #include "merge/CoveredArea.h"
 #include "merge/MatchSelection.h"
 
 namespace pexora {
 namespace {
+
+using reference::SelectMatches;
 
 Match M(int32_t x, int32_t y, int64_t difference, uint64_t sum = 0, int32_t size = 10) {
   return {x, y, size, size, difference, 100, sum};

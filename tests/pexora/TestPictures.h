@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "ToUtf16.h"  // ToUtf16, which the tests use with the pictures' files
 #include "core/Image.h"
 
 namespace pexora::test {
@@ -65,7 +66,5 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
-
-std::u16string ToUtf16(const std::string& text);
 
 }  // namespace pexora::test

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "CreatedObject.h"
+
 namespace {
 
 const std::filesystem::path kSamples = SAMPLES_DIR;
@@ -44,25 +46,9 @@ Rect expectedPlace(const std::string& program) {
 void PX_CALL ignoreProgress(double, int32_t, void*) {}
 
 // A search object made from a sample file, freed at the end of the test.
-class SampleObject {
- public:
-  SampleObject(const char* fileName, TPXCreateObjectParameters parameters) : name_((kSamples / fileName).u16string()) {
-    record_.FileName = name_.c_str();
-    code_ = Pexora_CreateObject(&record_, parameters);
-  }
-  ~SampleObject() {
-    if (code_ == PX_OK) Pexora_FreeObject(&record_);
-  }
-  SampleObject(const SampleObject&) = delete;
-  SampleObject& operator=(const SampleObject&) = delete;
-
-  int32_t code() const { return code_; }
-  const TPXObject& record() const { return record_; }
-
- private:
-  std::u16string name_;
-  TPXObject record_{};
-  int32_t code_ = -1;
+struct SampleObject : pexora::test::CreatedObject {
+  SampleObject(const char* fileName, TPXCreateObjectParameters parameters)
+      : CreatedObject(kSamples / fileName, parameters) {}
 };
 
 TPXCreateObjectParameters noProcessing() { return {}; }
@@ -97,7 +83,7 @@ struct Outcome {
 Outcome compare(const SampleObject& in, const SampleObject& searchFor, const TPXProcessParameters& parameters) {
   TPXResult result{};
   Outcome outcome;
-  outcome.code = Pexora_Compare(in.record(), searchFor.record(), parameters, &result, nullptr);
+  outcome.code = Pexora_Compare(in.record, searchFor.record, parameters, &result, nullptr);
   outcome.success = result.Success != 0;
   if (result.Matches) outcome.matches.assign(result.Matches, result.Matches + result.MatchCount);
   Pexora_FreeResult(&result);
@@ -120,10 +106,10 @@ void expectOnlyMatchAt(const Outcome& outcome, const Rect& place, int difference
 
 TEST(SeekBasicSamples, DefaultsFindTheCropOnlyAtItsPlaceAndToleranceZeroFindsNothing) {
   const SampleObject in("SearchIn2.jpg", noProcessing()), searchFor("SearchFor2.jpg", noProcessing());
-  ASSERT_EQ(in.code(), PX_OK);
-  ASSERT_EQ(searchFor.code(), PX_OK);
-  EXPECT_EQ(in.record().OriginalDimensions.Width, 640);
-  EXPECT_EQ(in.record().OriginalDimensions.Height, 480);
+  ASSERT_EQ(in.code, PX_OK);
+  ASSERT_EQ(searchFor.code, PX_OK);
+  EXPECT_EQ(in.record.OriginalDimensions.Width, 640);
+  EXPECT_EQ(in.record.OriginalDimensions.Height, 480);
   expectOnlyMatchAt(compare(in, searchFor, defaults(PX_COMPARE_TYPE_RELATIVE_ARGB, 150)), expectedPlace("seekbasic"),
                     150);
 
@@ -139,8 +125,8 @@ TEST(SeekBasicSamples, DefaultsFindTheCropOnlyAtItsPlaceAndToleranceZeroFindsNot
 
 TEST(SeekBasicSamples, AhslDefaultsAlsoFindTheCropOnlyAtItsPlace) {
   const SampleObject in("SearchIn2.jpg", noProcessing()), searchFor("SearchFor2.jpg", noProcessing());
-  ASSERT_EQ(in.code(), PX_OK);
-  ASSERT_EQ(searchFor.code(), PX_OK);
+  ASSERT_EQ(in.code, PX_OK);
+  ASSERT_EQ(searchFor.code, PX_OK);
   TPXProcessParameters p = defaults(PX_COMPARE_TYPE_RELATIVE_AHSL, 150);
   p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 0;
   p.AHSLATolerance = p.AHSLHTolerance = p.AHSLSTolerance = p.AHSLLTolerance = 0.5;
@@ -149,11 +135,11 @@ TEST(SeekBasicSamples, AhslDefaultsAlsoFindTheCropOnlyAtItsPlace) {
 
 TEST(SeekScaledSamples, DefaultsFindTheIconAtItsDrawnSizeAndPlace) {
   const SampleObject in("SearchInAlphaStretched.PNG", noProcessing()), searchFor("SearchForAlpha.png", noProcessing());
-  ASSERT_EQ(in.code(), PX_OK);
-  ASSERT_EQ(searchFor.code(), PX_OK);
+  ASSERT_EQ(in.code, PX_OK);
+  ASSERT_EQ(searchFor.code, PX_OK);
   const Rect place = expectedPlace("seekscaled");
   // The icon is drawn at a size other than its own.
-  EXPECT_NE(searchFor.record().OriginalDimensions.Width, place.width);
+  EXPECT_NE(searchFor.record.OriginalDimensions.Width, place.width);
 
   TPXProcessParameters p = defaults(PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, 45);
   p.StretchCompare = 1;
@@ -172,11 +158,11 @@ TEST(SeekScaledSamples, DefaultsFindTheIconAtItsDrawnSizeAndPlace) {
 TEST(SeekFilteredSamples, TwoSizesOfOneSceneMatchOnceResampledBilinear) {
   const SampleObject in("SearchInResample.jpg", resampledTo100(PX_RESAMPLER_BILINEAR));
   const SampleObject searchFor("SearchForResample.jpg", resampledTo100(PX_RESAMPLER_BILINEAR));
-  ASSERT_EQ(in.code(), PX_OK);
-  ASSERT_EQ(searchFor.code(), PX_OK);
-  EXPECT_NE(in.record().OriginalDimensions.Width, searchFor.record().OriginalDimensions.Width);
-  EXPECT_EQ(in.record().ProcessedDimensions.Width, 100);
-  EXPECT_EQ(searchFor.record().ProcessedDimensions.Height, 100);
+  ASSERT_EQ(in.code, PX_OK);
+  ASSERT_EQ(searchFor.code, PX_OK);
+  EXPECT_NE(in.record.OriginalDimensions.Width, searchFor.record.OriginalDimensions.Width);
+  EXPECT_EQ(in.record.ProcessedDimensions.Width, 100);
+  EXPECT_EQ(searchFor.record.ProcessedDimensions.Height, 100);
   expectOnlyMatchAt(compare(in, searchFor, defaults(PX_COMPARE_TYPE_RELATIVE_ARGB, 100)), expectedPlace("seekfiltered"),
                     100);
 }

@@ -56,7 +56,7 @@ Image FromBitmap32(FIBITMAP* dib) {
     const BYTE* line = FreeImage_GetScanLine(dib, image.height - 1 - y);
     uint32_t* out = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
     for (int32_t x = 0; x < image.width; ++x) {
-      const BYTE* p = line + 4 * x;
+      const BYTE* p = line + 4 * static_cast<size_t>(x);
       out[x] = (uint32_t{p[FI_RGBA_ALPHA]} << 24) | (uint32_t{p[FI_RGBA_RED]} << 16) |
                (uint32_t{p[FI_RGBA_GREEN]} << 8) | uint32_t{p[FI_RGBA_BLUE]};
     }
@@ -72,7 +72,7 @@ Bitmap ToBitmap32(const Image& image) {
     BYTE* line = FreeImage_GetScanLine(dib.get(), image.height - 1 - y);
     const uint32_t* in = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
     for (int32_t x = 0; x < image.width; ++x) {
-      BYTE* p = line + 4 * x;
+      BYTE* p = line + 4 * static_cast<size_t>(x);
       p[FI_RGBA_ALPHA] = static_cast<BYTE>(AlphaOf(in[x]));
       p[FI_RGBA_RED] = static_cast<BYTE>(RedOf(in[x]));
       p[FI_RGBA_GREEN] = static_cast<BYTE>(GreenOf(in[x]));

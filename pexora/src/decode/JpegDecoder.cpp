@@ -84,7 +84,7 @@ bool DecodeInto(jpeg_decompress_struct* info, ErrorState* errors, const uint8_t*
     if (jpeg_read_scanlines(info, &target, 1) != 1) return false;
     if (!cmyk) continue;  // BGRA bytes are 0xAARRGGBB on this little-endian machine
     for (uint32_t x = 0; x < info->output_width; ++x) {
-      const uint8_t* p = row->data() + 4 * x;
+      const uint8_t* p = row->data() + 4 * size_t{x};
       const uint32_t k = inverted ? p[3] : 255u - p[3];
       const auto channel = [&](uint8_t v) { return uint32_t{Scale(inverted ? v : 255u - v, k)}; };
       out[x] = 0xFF000000u | channel(p[0]) << 16 | channel(p[1]) << 8 | channel(p[2]);

@@ -3,6 +3,7 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -66,7 +67,7 @@ uint32_t To8Bits(uint16_t value) { return (uint32_t{value} + 128) / 257; }
 void PutStraightContig8(TIFFRGBAImage* image, uint32_t* out, uint32_t, uint32_t, uint32_t w, uint32_t h,
                         int32_t fromSkew, int32_t toSkew, unsigned char* in) {
   const int samples = image->samplesperpixel;
-  for (; h > 0; --h, out += toSkew, in += fromSkew * samples) {
+  for (; h > 0; --h, out += toSkew, in += static_cast<ptrdiff_t>(fromSkew) * samples) {
     for (uint32_t x = 0; x < w; ++x, in += samples) *out++ = Pack(in[0], in[1], in[2], in[3]);
   }
 }
@@ -75,7 +76,7 @@ void PutStraightContig16(TIFFRGBAImage* image, uint32_t* out, uint32_t, uint32_t
                          int32_t fromSkew, int32_t toSkew, unsigned char* bytes) {
   const int samples = image->samplesperpixel;
   auto* in = reinterpret_cast<uint16_t*>(bytes);
-  for (; h > 0; --h, out += toSkew, in += fromSkew * samples) {
+  for (; h > 0; --h, out += toSkew, in += static_cast<ptrdiff_t>(fromSkew) * samples) {
     for (uint32_t x = 0; x < w; ++x, in += samples) {
       *out++ = Pack(To8Bits(in[0]), To8Bits(in[1]), To8Bits(in[2]), To8Bits(in[3]));
     }

@@ -31,8 +31,6 @@ class BestCandidates {
   // Everything held, best first; the set is left empty.
   std::vector<Match> Take();
 
-  size_t Capacity() const { return capacity_; }
-
  private:
   void Select();
 

@@ -35,16 +35,17 @@ class SumSource {
 using ParallelFor =
     std::function<void(size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller)>;
 
-// Merges like SelectMatches(candidates, true) with every sum known, but
-// computes sums only as far as they decide: candidates are taken one match
-// percentage at a time, best first; among those of one percentage the one
-// of least bound is refined, level by level, until its exact sum is still
-// the least, and is then kept. A candidate that a kept match overlaps is
-// dropped whatever its sum. The kept matches come best first, each with its
-// exact sum. `progress` hears on the calling thread, now and then, how far
-// the merge is: how many candidates have their first bound, and how many are
-// decided (half those taken in the order of bounds and half those kept or
-// dropped, since deciding speeds up as kept matches cover more). Bounds
+// Among candidates whose rectangles intersect, keeps the best (repeatedly:
+// the best of all is kept, everything that intersects it is dropped, and so
+// on), but computes sums only as far as they decide: candidates are taken
+// one match percentage at a time, best first; among those of one percentage
+// the one of least bound is refined, level by level, until its exact sum is
+// still the least, and is then kept. A candidate that a kept match overlaps
+// is dropped whatever its sum. The kept matches come best first, each with
+// its exact sum. `progress` hears on the calling thread, now and then, how
+// far the merge is: how many candidates have their first bound, and how many
+// are decided (half those taken in the order of bounds and half those kept
+// or dropped, since deciding speeds up as kept matches cover more). Bounds
 // and sums are computed through `parallel` (in sequence without it): `sums`
 // must allow calls from several threads at once. Every loop of it, the
 // sorts too, checks `stop` every few hundred microseconds of work.
@@ -55,10 +56,5 @@ struct MergeProgress {
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
                                  const std::function<void(const MergeProgress&)>& progress = nullptr,
                                  const ParallelFor& parallel = nullptr, const StopToken& stop = StopToken::Never());
-
-// Among matches whose rectangles intersect, keeps the best (repeatedly: the
-// best of all is kept, everything that intersects it is dropped, and so on).
-// The kept matches come best first; with multiple false only the best one.
-std::vector<Match> SelectMatches(std::vector<Match> candidates, bool multiple);
 
 }  // namespace pexora

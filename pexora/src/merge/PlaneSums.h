@@ -27,12 +27,11 @@ class PlaneSums {
   uint32_t Box(int c, int32_t x, int32_t y, int32_t width, int32_t height) const {
     const std::vector<uint32_t>& s = sums_[static_cast<size_t>(c)];
     const size_t stride = static_cast<size_t>(width_) + 1;
-    const size_t top = static_cast<size_t>(y) * stride, bottom = static_cast<size_t>(y + height) * stride;
-    const size_t left = static_cast<size_t>(x), right = static_cast<size_t>(x + width);
+    const size_t top = static_cast<size_t>(y) * stride,
+                 bottom = (static_cast<size_t>(y) + static_cast<size_t>(height)) * stride;
+    const size_t left = static_cast<size_t>(x), right = static_cast<size_t>(x) + static_cast<size_t>(width);
     return s[bottom + right] - s[bottom + left] - s[top + right] + s[top + left];
   }
-
-  bool Has(int c) const { return !sums_[static_cast<size_t>(c)].empty(); }
 
  private:
   int32_t width_ = 0;

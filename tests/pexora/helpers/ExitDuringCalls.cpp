@@ -10,14 +10,10 @@
 #include <string>
 #include <thread>
 
+#include "ToUtf16.h"
 #include "pexora/pexora.h"
 
 namespace {
-
-std::u16string Utf16(const char* text) {
-  const std::string bytes(text);
-  return std::u16string(bytes.begin(), bytes.end());
-}
 
 void PX_CALL CountReports(double progress, int32_t, void* user) { *static_cast<volatile double*>(user) = progress; }
 
@@ -72,8 +68,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The names stay valid while the process ends: the threads keep reading them.
-  static const auto* const inName = new std::u16string(Utf16(argv[1]));
-  static const auto* const ofName = new std::u16string(Utf16(argv[2]));
+  static const auto* const inName = new std::u16string(pexora::test::ToUtf16(argv[1]));
+  static const auto* const ofName = new std::u16string(pexora::test::ToUtf16(argv[2]));
   TPXObject in{}, of{};
   in.FileName = inName->c_str();
   of.FileName = ofName->c_str();
