@@ -67,7 +67,7 @@ TEST_P(LongSearchStopTest, StopsSoonAfterTheRequestWithNothingLeft) {
         EXPECT_EQ(s.result.MatchCount, 0);
         EXPECT_EQ(s.result.Matches, nullptr);
         // The bound is 50 ms; a loaded machine may hold a thread up a while.
-        EXPECT_LT(s.delayMs, 1000.0);
+        EXPECT_LT(s.delayMs, 2000.0);
         EXPECT_EQ(RunningThreads(), threadsBefore);
       }
     }

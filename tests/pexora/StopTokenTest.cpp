@@ -31,8 +31,8 @@ Image Flat(int32_t width, int32_t height) {
 }
 
 // Runs `stage` with a token that passes its deadline after `after`; expects
-// the time code, thrown within a second of the deadline (the stages take
-// several times longer without it).
+// the time code, thrown within two seconds of the deadline (a loaded machine
+// holds threads up; the stages take several times longer without it).
 template <typename Stage>
 void ExpectEndsAtTheDeadline(const Stage& stage, milliseconds after = milliseconds(10)) {
   const Clock::time_point deadline = Clock::now() + after;
@@ -43,7 +43,7 @@ void ExpectEndsAtTheDeadline(const Stage& stage, milliseconds after = millisecon
   } catch (const StatusError& error) {
     EXPECT_EQ(error.code(), kTimeCode);
   }
-  EXPECT_LT(Clock::now() - deadline, std::chrono::seconds(1));
+  EXPECT_LT(Clock::now() - deadline, std::chrono::seconds(2));
 }
 
 TEST(StopToken, TheFirstRequestWinsAndEveryCheckThrowsIt) {
@@ -141,7 +141,8 @@ TEST(StopAtStage, MergeAndItsSorts) {
     };
     // At once: the sort of all candidates; later, the bounds and the decisions.
     for (const int after : {1, 300}) {
-      ExpectEndsAtTheDeadline([&](const StopToken& t) { MergeByBounds(candidates, sums, nullptr, parallel, t); },
+      std::vector<Match> copy = candidates;  // copied before the clock runs
+      ExpectEndsAtTheDeadline([&](const StopToken& t) { MergeByBounds(std::move(copy), sums, nullptr, parallel, t); },
                               milliseconds(after));
     }
   }
