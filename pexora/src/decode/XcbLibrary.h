@@ -45,7 +45,8 @@ namespace pexora {
   X(xcb_shm_get_image_reply)
 
 struct XcbLibrary {
-#define PEXORA_XCB_POINTER(name) decltype(&::name) name = nullptr;
+// The argument is the name being declared: it cannot be parenthesised.
+#define PEXORA_XCB_POINTER(name) decltype(&::name) name = nullptr;  // NOLINT(bugprone-macro-parentheses)
   PEXORA_XCB_FUNCTIONS(PEXORA_XCB_POINTER)
   PEXORA_XCB_SHM_FUNCTIONS(PEXORA_XCB_POINTER)
 #undef PEXORA_XCB_POINTER
