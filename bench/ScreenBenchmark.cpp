@@ -75,15 +75,24 @@ Screen& ScreenOf(bool sharedMemory) {
   return *screen;
 }
 
-// pexora-find's defaults, on one thread.
+// pexora-find's defaults, on one thread: ARGB tolerance 15, and 1 % of the
+// compared pixels may differ (a share: every count allowed, and a match
+// percentage of at least 99).
 TPXProcessParameters ToolDefaults() {
   TPXProcessParameters p{};
   p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
   p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 15;
-  p.DifferenceTolerance = 150;
+  p.DifferenceTolerance = INT32_MAX;
   p.MultipleMatches = 1;
   p.MultiThreadedProcessing = 0;
   return p;
+}
+
+TPXSearchOptions ToolDefaultOptions() {
+  TPXSearchOptions o{};
+  o.Size = PX_SEARCH_OPTIONS_SIZE_1_0;
+  o.MinimalMatchPercentage = 99;
+  return o;
 }
 
 void Capture(benchmark::State& state) {
@@ -109,11 +118,12 @@ void PixelsAndSearch(benchmark::State& state) {
   TPXObject of{};
   Pexora_CreateObjectFromPixels(&of, part.width, part.height, 4 * part.width, part.pixels.data(), {});
   const TPXProcessParameters p = ToolDefaults();
+  TPXSearchOptions options = ToolDefaultOptions();
   for (auto _ : state) {
     TPXObject in{};
     Pexora_CreateObjectFromPixels(&in, kWidth, kHeight, 4 * kWidth, screen.picture.pixels.data(), {});
     TPXResult result{};
-    if (Pexora_Compare(in, of, p, &result, nullptr) != PX_OK || result.MatchCount < 1) {
+    if (Pexora_Compare(in, of, p, &result, &options) != PX_OK || result.MatchCount < 1) {
       state.SkipWithError("the picture was not found");
     }
     Pexora_FreeResult(&result);
@@ -129,6 +139,7 @@ void CaptureAndSearch(benchmark::State& state) {
   TPXObject of{};
   Pexora_CreateObjectFromPixels(&of, part.width, part.height, 4 * part.width, part.pixels.data(), {});
   const TPXProcessParameters p = ToolDefaults();
+  TPXSearchOptions options = ToolDefaultOptions();
   const ServerTime server(screen.server.pid());
   for (auto _ : state) {
     TPXObject shot{};
@@ -137,7 +148,7 @@ void CaptureAndSearch(benchmark::State& state) {
       break;
     }
     TPXResult result{};
-    const int32_t code = Pexora_Compare(shot, of, p, &result, nullptr);
+    const int32_t code = Pexora_Compare(shot, of, p, &result, &options);
     if (code != PX_OK || result.MatchCount < 1 || result.Matches[0].Position.X != 1000 ||
         result.Matches[0].Position.Y != 600) {
       state.SkipWithError("the picture was not found where it lies");
