@@ -53,7 +53,7 @@ int RunFind(const FindSettings& settings, std::ostream& out, std::ostream& err, 
   }
   out.flush();
   if (StopSignals::Received() != 0) return ExitCodeFor(StopSignals::Received());
-  return owned.result.Success != 0 && owned.result.MatchCount > 0 ? kExitFound : kExitNothingFound;
+  return owned.Found() ? kExitFound : kExitNothingFound;
 }
 
 }  // namespace pexora::find

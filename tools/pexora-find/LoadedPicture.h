@@ -35,6 +35,7 @@ struct OwnedResult {
   OwnedResult(const OwnedResult&) = delete;
   OwnedResult& operator=(const OwnedResult&) = delete;
   ~OwnedResult() { Pexora_FreeResult(&result); }
+  bool Found() const { return result.Success != 0 && result.MatchCount > 0; }
 };
 
 }  // namespace pexora::find

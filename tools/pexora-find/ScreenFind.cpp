@@ -8,17 +8,13 @@
 #include <thread>
 
 #include "FindCommand.h"
+#include "LoadedPicture.h"
 #include "MatchReport.h"
 #include "ProgressBar.h"
-#include "Utf8ToUtf16.h"
 
 namespace pexora::find {
 
 namespace {
-
-std::string Failure(int32_t code) {
-  return std::string(Pexora_GetErrorText(code)) + " (code " + std::to_string(code) + ")";
-}
 
 // A search object, freed with this.
 struct Object {
@@ -29,15 +25,6 @@ struct Object {
   ~Object() {
     if (record.ImageObject != nullptr) Pexora_FreeObject(&record);
   }
-};
-
-struct OwnedResult {
-  TPXResult result{};
-  OwnedResult() = default;
-  OwnedResult(const OwnedResult&) = delete;
-  OwnedResult& operator=(const OwnedResult&) = delete;
-  ~OwnedResult() { Pexora_FreeResult(&result); }
-  bool Found() const { return result.Success != 0 && result.MatchCount > 0; }
 };
 
 std::string WindowName(uint32_t window) {
@@ -57,25 +44,18 @@ std::string CaptureFailure(const ScreenSettings& screen, int32_t code) {
     return "cannot capture " + what + ": no X display (" + where + ")";
   }
   if (code == PX_ERROR_LOADING) {
-    return "cannot capture " + what + ": no such window, or it is not shown: " + Failure(code);
+    return "cannot capture " + what + ": no such window, or it is not shown: " + FailureText(code);
   }
-  return "cannot capture " + what + ": " + Failure(code);
+  return "cannot capture " + what + ": " + FailureText(code);
 }
 
 }  // namespace
 
 int RunScreenFind(const FindSettings& settings, const ScreenSettings& screen, std::ostream& out, std::ostream& err,
                   bool progressBar) {
-  const auto name = Utf8ToUtf16(settings.searchFor);
-  if (!name) {
-    err << "pexora-find: cannot load SEARCH_FOR '" << settings.searchFor << "': the file name is not valid UTF-8\n";
-    return kExitError;
-  }
-  Object searchFor;
-  searchFor.record.FileName = name->c_str();
-  if (const int32_t code = Pexora_CreateObject(&searchFor.record, settings.CreateParameters(settings.resampleFor));
-      code != PX_OK) {
-    err << "pexora-find: cannot load SEARCH_FOR '" << settings.searchFor << "': " << Failure(code) << '\n';
+  LoadedPicture searchFor(settings.searchFor, settings.CreateParameters(settings.resampleFor));
+  if (searchFor.error()) {
+    err << "pexora-find: cannot load SEARCH_FOR '" << settings.searchFor << "': " << *searchFor.error() << '\n';
     return kExitError;
   }
 
@@ -99,13 +79,13 @@ int RunScreenFind(const FindSettings& settings, const ScreenSettings& screen, st
     TPXProcessParameters parameters = settings.ProcessParameters();
     parameters.StatusCallback = &ProgressBar::Report;
     OwnedResult owned;
-    if (const int32_t code = Pexora_Compare(capture.record, searchFor.record, parameters, &owned.result, &options);
+    if (const int32_t code = Pexora_Compare(capture.record, searchFor.record(), parameters, &owned.result, &options);
         code != PX_OK) {
       const TPXDimensions in = capture.record.ProcessedDimensions;
-      const TPXDimensions of = searchFor.record.ProcessedDimensions;
+      const TPXDimensions of = searchFor.record().ProcessedDimensions;
       err << "pexora-find: cannot search for '" << settings.searchFor << "' (" << of.Width << 'x' << of.Height
           << ") in " << (screen.hasWindow ? "window " + WindowName(screen.window) : std::string("the screen")) << " ("
-          << in.Width << 'x' << in.Height << "): " << Failure(code) << '\n';
+          << in.Width << 'x' << in.Height << "): " << FailureText(code) << '\n';
       return kExitError;
     }
     const bool done = owned.Found() != screen.vanish;
