@@ -6,7 +6,10 @@ PYTHONPATH and names the built library in PEXORA_LIBRARY.
 
 from __future__ import annotations
 
+import contextlib
 import os
+import subprocess
+from collections.abc import Iterator
 from pathlib import Path
 
 import numpy
@@ -14,6 +17,34 @@ import pytest
 from PIL import Image
 
 SAMPLES = Path(os.environ.get("PEXORA_SAMPLES", Path(__file__).resolve().parents[2] / "samples"))
+
+
+@contextlib.contextmanager
+def xvfb(*options: str) -> Iterator[str]:
+    """An Xvfb of its own, 640 x 480 at depth 24, started with `options`; its display name."""
+    ready, told = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(told), *options, "-screen", "0", "640x480x24", "-nolisten", "tcp"],
+        pass_fds=[told],
+        stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL,
+    )
+    os.close(told)
+    try:
+        with os.fdopen(ready) as answer:
+            yield ":" + answer.readline().strip()
+    finally:
+        server.terminate()
+        server.wait(timeout=60)
+
+
+def resident_bytes() -> int:
+    """The process's resident memory, from /proc."""
+    with open("/proc/self/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) * 1024
+    raise AssertionError("no VmRSS in /proc/self/status")
 
 
 def sample(name: str) -> str:

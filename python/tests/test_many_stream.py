@@ -2,20 +2,12 @@
 
 from __future__ import annotations
 
-from conftest import sample
+from conftest import resident_bytes, sample
 
 import pexora
 
 COUNT = 1_000_000
 MiB = 1024 * 1024
-
-
-def resident_bytes() -> int:
-    with open("/proc/self/status") as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) * 1024
-    raise AssertionError("no VmRSS in /proc/self/status")
 
 
 def test_a_million_paths_stream_through_without_being_held():

@@ -5,20 +5,12 @@ from __future__ import annotations
 import tracemalloc
 
 import numpy
-from conftest import decoded, sample
+from conftest import decoded, resident_bytes, sample
 
 import pexora
 
 CYCLES = 1000
 MiB = 1024 * 1024
-
-
-def resident_bytes() -> int:
-    with open("/proc/self/status") as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) * 1024
-    raise AssertionError("no VmRSS in /proc/self/status")
 
 
 def one_cycle(search_for: numpy.ndarray, flat: numpy.ndarray) -> None:

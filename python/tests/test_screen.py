@@ -11,7 +11,7 @@ import time
 from pathlib import Path
 
 import pytest
-from conftest import random_rgb
+from conftest import random_rgb, xvfb
 from PIL import Image
 
 import pexora
@@ -24,22 +24,9 @@ ELSEWHERE = random_rgb(24, 32, seed=6)
 @pytest.fixture
 def display(monkeypatch):
     """An Xvfb of its own, 640 x 480 at depth 24, named in DISPLAY."""
-    ready, told = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(told), "-noreset", "-screen", "0", "640x480x24", "-nolisten", "tcp"],
-        pass_fds=[told],
-        stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL,
-    )
-    os.close(told)
-    try:
-        with os.fdopen(ready) as answer:
-            name = ":" + answer.readline().strip()
+    with xvfb("-noreset") as name:
         monkeypatch.setenv("DISPLAY", name)
         yield name
-    finally:
-        server.terminate()
-        server.wait(timeout=60)
 
 
 class Shown:

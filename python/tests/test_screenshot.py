@@ -6,7 +6,7 @@ import os
 import subprocess
 
 import pytest
-from conftest import expected_places, place, sample
+from conftest import expected_places, place, sample, xvfb
 from PIL import ImageGrab
 
 import pexora
@@ -15,24 +15,11 @@ import pexora
 @pytest.fixture
 def screen():
     """An X server whose screen shows SearchIn2.jpg, 640 x 480 at the top left; its display name."""
-    ready, told = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(told), "-screen", "0", "640x480x24", "-nolisten", "tcp"],
-        pass_fds=[told],
-        stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL,
-    )
-    os.close(told)
-    try:
-        with os.fdopen(ready) as answer:
-            display = ":" + answer.readline().strip()
+    with xvfb() as display:
         # ImageMagick makes the picture the root window's background (and exits with 1 even so).
         subprocess.run(["display", "-window", "root", sample("SearchIn2.jpg")], env=dict(os.environ, DISPLAY=display),
                        timeout=60)
         yield display
-    finally:
-        server.terminate()
-        server.wait(timeout=60)
 
 
 def test_a_screenshot_is_searched_as_it_is(screen):

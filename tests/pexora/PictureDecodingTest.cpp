@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "ShellText.h"
 #include "TestPictures.h"
 #include "core/StatusError.h"
 #include "decode/PictureFile.h"
@@ -18,10 +19,7 @@
 namespace pexora::test {
 namespace {
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
+using pexora::test::ReadFile;
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;

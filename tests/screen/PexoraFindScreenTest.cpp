@@ -14,11 +14,14 @@
 #include <string>
 #include <thread>
 
+#include "ShellText.h"
 #include "TestPictures.h"
 #include "XServer.h"
 
 namespace pexora::test {
 namespace {
+
+using pexora::test::ReadFile;
 
 struct ToolRun {
   int exit = -1;
@@ -26,13 +29,6 @@ struct ToolRun {
   std::string err;
   double seconds = 0;
 };
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class PexoraFindScreenTest : public ::testing::Test {
  protected:

@@ -12,21 +12,19 @@
 #include <stdexcept>
 #include <thread>
 
+#include "ShellText.h"
+
 namespace pexora::test {
 
 namespace {
+
+using pexora::test::Quoted;
 
 void EndProcess(pid_t pid) {
   if (pid <= 0) return;
   kill(pid, SIGTERM);
   int status = 0;
   waitpid(pid, &status, 0);
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 }  // namespace

@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "ShellText.h"
+
 namespace {
+
+using pexora::test::Quoted;
+using pexora::test::ReadFile;
 
 namespace fs = std::filesystem;
 
@@ -23,19 +28,6 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -15,9 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "ShellText.h"
+
 extern char** environ;
 
 namespace {
+
+using pexora::test::ReadFile;
 
 using Clock = std::chrono::steady_clock;
 
@@ -32,13 +36,6 @@ struct Stopped {
   double seconds = 0;  // from the stop (or the start, without one) to its end
   std::string out, err;
 };
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Runs the tool in the samples folder; sends `signal` (0: none) once it has
 // searched for `after`.

@@ -15,9 +15,13 @@
 #include <vector>
 
 #include "FreeImage.h"
+#include "ShellText.h"
 #include "TestPictures.h"
 
 namespace {
+
+using pexora::test::Quoted;
+using pexora::test::ReadFile;
 
 using pexora::Image;
 using pexora::test::FileFormat;
@@ -54,19 +58,6 @@ struct ToolRun {
   std::string out;
   std::string err;
 };
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 class PexoraFindTest : public ::testing::Test {
  protected:
