@@ -1,0 +1,101 @@
+#include "engine/AllMatches.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/Limits.h"
+#include "core/SharedLoop.h"
+#include "engine/CandidateSink.h"
+#include "engine/PassSink.h"
+#include "merge/BestCandidates.h"
+#include "merge/CandidateSums.h"
+#include "merge/CoveredArea.h"
+#include "merge/MatchSelection.h"
+#include "merge/PlaneSums.h"
+
+namespace pexora {
+
+namespace {
+
+// The box sums of the planes for the bounds of sums of differences, when
+// they take no more than kMaxBoxSumBytes.
+std::unique_ptr<PlaneSums> BoxSums(const ScanJob& job) {
+  const int firstChannel = job.settings.alphaMask ? 1 : 0;
+  if (PlaneSums::Bytes(job.planes.width, job.planes.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
+  return std::make_unique<PlaneSums>(job.planes, job.settings.model, firstChannel, *job.settings.stop);
+}
+
+// The merge of every collected position at once.
+std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
+  const StopToken& stop = *job.settings.stop;
+  // Box sums cost about four passes over the searched planes: worth it
+  // where the candidates' exact sums would cost more.
+  double candidatePixels = 0;
+  for (const Match& m : candidates) candidatePixels += double(m.width) * m.height;
+  const std::unique_ptr<PlaneSums> sums =
+      candidatePixels > 4.0 * job.planes.width * job.planes.height ? BoxSums(job) : nullptr;
+  CandidateSums source(job.planes, sums.get(), job.templates);
+  job.progress.BeginMerge(candidates.size());
+  std::vector<Match> kept = MergeByBounds(
+      std::move(candidates), source, [&](const MergeProgress& now) { job.progress.Merged(now); },
+      [&](size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller) {
+        RunShared(count, job.threads, body, [&] {
+          stop.Check();
+          onCaller();
+        });
+      },
+      stop);
+  job.progress.EndMerge();
+  return kept;
+}
+
+// The merge in passes, keeping the decided matches as the pixels they cover
+// rather than as a list to search.
+std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
+  const StopToken& stop = *job.settings.stop;
+  CoveredArea covered(job.area);
+  std::vector<Match> kept;
+  const std::unique_ptr<PlaneSums> sums = BoxSums(job);
+  CandidateSums source(job.planes, sums.get(), job.templates);
+  while (true) {
+    BestCandidates best(capacity, stop);
+    PassSink sink(best, covered, source, job.progress);
+    job.progress.BeginPass();
+    ScanEverySize(job, sink, true);
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<Match> batch = best.Take();
+    for (size_t i = 0; i < batch.size(); ++i) {
+      if (i % 4096 == 0) stop.Check();
+      const Match& m = batch[i];
+      if (covered.AnyCovered(m)) continue;
+      covered.Cover(m);
+      kept.push_back(m);
+    }
+    job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (batch.size() < capacity) break;
+    // Later passes keep only worse matches, which the count cuts.
+    const int32_t most = job.settings.maximalCount;
+    if (most > 0 && kept.size() >= size_t(most)) break;
+  }
+  return kept;
+}
+
+}  // namespace
+
+size_t PassCapacity(int64_t maxCandidates) { return static_cast<size_t>(std::max<int64_t>(1, maxCandidates / 2)); }
+
+std::vector<Match> FindAllMatches(ScanJob& job, int64_t maxCandidates) {
+  std::optional<std::vector<Match>> candidates;
+  {
+    CandidateSink collected(job.units.size(), maxCandidates, job.progress, *job.settings.stop);
+    ScanEverySize(job, collected, false);
+    if (!collected.Overflowed()) candidates = collected.Gather();
+  }
+  if (!candidates) return MergeInPasses(job, PassCapacity(maxCandidates));
+  return MergeCollected(job, std::move(*candidates));
+}
+
+}  // namespace pexora

@@ -1,0 +1,41 @@
+// The matching positions of the first scan of a comparison that wants many
+// matches, collected per work unit for the merge, up to a number that fits
+// the memory. Past that number the merge will run in passes, which need
+// nothing more from this scan than what they will cost: each row's time and
+// its matching positions.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "core/Match.h"
+#include "core/StopToken.h"
+#include "engine/RowSink.h"
+#include "engine/ScanProgress.h"
+
+namespace pexora {
+
+class CandidateSink : public RowSink {
+ public:
+  CandidateSink(size_t units, int64_t maxCandidates, ScanProgress& progress, const StopToken& stop)
+      : found_(units), maxCandidates_(maxCandidates), progress_(progress), stop_(stop) {}
+
+  void Take(const ScannedRow& row) override;
+
+  // Whether more positions matched than the room holds.
+  bool Overflowed() const { return overflow_.load(); }
+
+  // Every collected position, in the order of the units; the lists are let go.
+  std::vector<Match> Gather();
+
+ private:
+  std::vector<std::vector<Match>> found_;  // per unit
+  const int64_t maxCandidates_;
+  ScanProgress& progress_;
+  const StopToken& stop_;
+  std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
+  std::atomic<bool> overflow_{false};
+};
+
+}  // namespace pexora

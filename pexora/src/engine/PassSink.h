@@ -1,0 +1,29 @@
+// The undecided matching positions of a pass of the merge in passes: those
+// that no kept match overlaps and that can still enter the pass's set of
+// best positions, offered with their exact sums; those that cannot enter are
+// left without their sums where the match percentage or a bound tells.
+#pragma once
+
+#include "engine/RowSink.h"
+#include "engine/ScanProgress.h"
+#include "merge/BestCandidates.h"
+#include "merge/CoveredArea.h"
+#include "merge/MatchSelection.h"
+
+namespace pexora {
+
+class PassSink : public RowSink {
+ public:
+  PassSink(BestCandidates& best, const CoveredArea& covered, SumSource& sums, ScanProgress& progress)
+      : best_(best), covered_(covered), sums_(sums), progress_(progress) {}
+
+  void Take(const ScannedRow& row) override;
+
+ private:
+  BestCandidates& best_;
+  const CoveredArea& covered_;
+  SumSource& sums_;
+  ScanProgress& progress_;
+};
+
+}  // namespace pexora
