@@ -36,6 +36,10 @@ import pexora
 
 WIDTH, HEIGHT = 1280, 720
 PIECE = 48
+# The piece lies in JPEGs of quality 85: the default tolerances (15, 1 %) find
+# only some of them, so every way searches with these.
+TOOL_OPTIONS = ["--argb-tolerance", "30", "-d", "5%"]
+OPTIONS = {"tolerance": 30, "difference": "5%"}
 PHOTOGRAPHS = [
     "skimage/astronaut.png", "skimage/coffee.png", "skimage/chelsea.png", "skimage/rocket.jpg",
     "skimage/motorcycle_left.png", "skimage/motorcycle_right.png", "skimage/hubble_deep_field.jpg",
@@ -112,7 +116,8 @@ def timed(what, *args) -> tuple[float, float, object]:
 
 
 def batch(tool: str, search_for: Path, folder: Path) -> int:
-    done = subprocess.run([tool, "--json", "--batch", str(search_for), str(folder)], capture_output=True, text=True)
+    done = subprocess.run([tool, "--json", *TOOL_OPTIONS, "--batch", str(search_for), str(folder)],
+                          capture_output=True, text=True)
     assert done.returncode == 0, done.stderr
     return sum('"matches":[{' in line for line in done.stdout.splitlines())
 
@@ -120,7 +125,7 @@ def batch(tool: str, search_for: Path, folder: Path) -> int:
 def loop(tool: str, search_for: Path, pictures: list[Path]) -> int:
     found = 0
     for picture in pictures:
-        done = subprocess.run([tool, str(picture), str(search_for)], capture_output=True)
+        done = subprocess.run([tool, *TOOL_OPTIONS, str(picture), str(search_for)], capture_output=True)
         assert done.returncode in (0, 1), done.stderr
         found += done.returncode == 0
     return found
@@ -131,12 +136,12 @@ def decode_and_search(search_for: pexora.Picture, pictures: list[Path]) -> int:
     found = 0
     for picture in pictures:
         with pexora.Picture(picture) as search_in:
-            found += bool(pexora.find(search_in, search_for, threads=1))
+            found += bool(pexora.find(search_in, search_for, threads=1, **OPTIONS))
     return found
 
 
 def many(search_for: pexora.Picture, pictures: list[Path]) -> int:
-    return sum(bool(matches) for _, matches in pexora.find_many(search_for, pictures))
+    return sum(bool(matches) for _, matches in pexora.find_many(search_for, pictures, **OPTIONS))
 
 
 def main() -> None:
@@ -182,7 +187,7 @@ def main() -> None:
                 ]
                 if client is not None:
                     ways.append(("pexora.dask.find_many", len(pictures),
-                                 lambda f, p: sum(bool(m) for _, m in on_cluster(f, p, client)),
+                                 lambda f, p: sum(bool(m) for _, m in on_cluster(f, p, client, **OPTIONS)),
                                  search_for, pictures))
                 for name, count, what, *args in ways:
                     seconds, busy, matched = timed(what, *args)
