@@ -206,6 +206,59 @@ TEST_F(BadInputTest, CompareCodes) {
   EXPECT_EQ(Pexora_Compare(in.record, of.record, plain, nullptr, nullptr), PX_ERROR_UNKNOWN);
 }
 
+// With several arguments wrong at once, the code is that of the first in the
+// order the contract gives: objects, compare type, stretch filter, options,
+// result, then what the sizes tell.
+TEST_F(BadInputTest, CompareCodesComeInTheContractsOrder) {
+  CreatedObject in(folder_.File("scene.png"));
+  CreatedObject of(folder_.File("part.png"));
+  const TPXObject zero{};
+  const TPXProcessParameters plain = ArgbParameters(0, 0);
+  TPXProcessParameters unknownType = plain;
+  unknownType.CompareType = 5;
+  TPXProcessParameters unknownFilter = plain;
+  unknownFilter.StretchCompare = 1;
+  unknownFilter.MinimalStretchSize = {50, 50};
+  unknownFilter.MaximalStretchSize = {80, 80};
+  unknownFilter.StretchResampler = 6;
+  TPXProcessParameters unknownTypeAndFilter = unknownFilter;
+  unknownTypeAndFilter.CompareType = 5;
+  TPXProcessParameters noFit = unknownFilter;
+  noFit.StretchResampler = PX_RESAMPLER_BILINEAR;
+  TPXSearchOptions badSize{};
+  badSize.Size = 3;
+  TPXSearchOptions outsideRegion{};
+  outsideRegion.Size = sizeof outsideRegion;
+  outsideRegion.UseRegion = 1;
+  outsideRegion.Region = {0, 0, 10000, 10};
+  TPXSearchOptions badPercentage{};
+  badPercentage.Size = sizeof badPercentage;
+  badPercentage.MinimalMatchPercentage = 101;
+  TPXResult result{};
+  struct Case {
+    const char* what;
+    TPXObject in;
+    TPXProcessParameters parameters;
+    const TPXSearchOptions* options;
+    TPXResult* result;
+    int32_t code;
+  } cases[] = {
+      {"no object, unknown type, bad options, no result", zero, unknownType, &badSize, nullptr, PX_ERROR_OBJECT},
+      {"unknown type and filter, bad options", in.record, unknownTypeAndFilter, &badSize, nullptr,
+       PX_ERROR_NOT_AVAILABLE},
+      {"unknown filter, bad options", in.record, unknownFilter, &badPercentage, &result, PX_ERROR_NOT_AVAILABLE},
+      {"unknown options size, no result", in.record, noFit, &badSize, nullptr, PX_ERROR_INVALID_PARAMETER},
+      {"region outside, no result", in.record, noFit, &outsideRegion, nullptr, PX_ERROR_INVALID_PARAMETER},
+      {"no result, no size fits", in.record, noFit, nullptr, nullptr, PX_ERROR_UNKNOWN},
+      {"no size fits", in.record, noFit, nullptr, &result, PX_ERROR_DIMENSIONS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Pexora_Compare(c.in, of.record, c.parameters, c.result, const_cast<TPXSearchOptions*>(c.options)),
+              c.code);
+  }
+}
+
 TEST_F(BadInputTest, OddToleranceValuesAreHandled) {
   CreatedObject in(folder_.File("scene.png"));
   CreatedObject of(folder_.File("part.png"));

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ReferenceSearch.h"
-#include "api/SearchOptions.h"
+#include "api/CompareArguments.h"
 #include "core/Match.h"
 #include "core/StatusError.h"
 #include "engine/SearchEngine.h"
@@ -31,8 +31,8 @@ inline reference::Outcome RunEngine(const Image& searched, const Image& target, 
   reference::Outcome outcome;
   try {
     const SearchObject in(searched), of(target);
-    CompareSettings settings = MakeCompareSettings(p);
-    ApplySearchOptions(options, {searched.width, searched.height}, settings);
+    const TPXResult result{};
+    const CompareSettings settings = CheckCompareArguments(&in, &of, p, options, &result).settings;
     outcome.matches = Search(
         in, of, settings, threads,
         [progress](double value) {

@@ -7,8 +7,8 @@
 #include <new>
 #include <thread>
 
+#include "api/CompareArguments.h"
 #include "api/ObjectRegistry.h"
-#include "api/SearchOptions.h"
 #include "api/Utf16Name.h"
 #include "core/Limits.h"
 #include "core/StatusError.h"
@@ -81,11 +81,7 @@ int32_t Compare(const TPXObject& searchIn, const TPXObject& searchFor, const TPX
   if (result != nullptr) *result = TPXResult{};
   const auto searched = ObjectRegistry::Instance().Find(searchIn.ImageObject);
   const auto target = ObjectRegistry::Instance().Find(searchFor.ImageObject);
-  if (!searched || !target) return PX_ERROR_OBJECT;
-  CompareSettings settings = MakeCompareSettings(parameters);
-  const StopOptions stopping =
-      ApplySearchOptions(options, {searched->picture().width, searched->picture().height}, settings);
-  if (result == nullptr) return PX_ERROR_UNKNOWN;
+  auto [settings, stopping] = CheckCompareArguments(searched.get(), target.get(), parameters, options, result);
   const TPXInterruptCallback interrupt = stopping.interrupt;
   void* const interruptUser = stopping.interruptUser;
   const StopToken stop(stopping.timeLimit > 0 ? start + std::chrono::milliseconds(stopping.timeLimit)

@@ -50,7 +50,6 @@ MemoryBudget PlanMemory(const SearchObject& searched, const Image& target, const
   budget.preparedBytes = static_cast<int64_t>(searched.NewPlaneBytes(settings.model)) +
                          HeldTemplateBytes(target, templates, settings, threads) +
                          WorkUnitBytes(area, templates, settings.multipleMatches);
-  CheckWorkingBytes(budget.preparedBytes);
   // Kept matches do not overlap: no more than the area holds of the smallest size.
   int64_t smallest = INT64_MAX;
   for (size_t s = 0; s < templates.Count(); ++s) {

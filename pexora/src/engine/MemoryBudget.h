@@ -19,9 +19,9 @@ struct MemoryBudget {
   int64_t maxCandidates = 0;
 };
 
-// Throws StatusError(PX_ERROR_NOT_ENOUGH_MEMORY) when the preparation would
-// pass kMaxWorkingBytes. Matching positions are held in at most
-// `candidateBytes` and what kMaxWorkingBytes leaves.
+// The preparation must fit into kMaxWorkingBytes (CheckWorkingBytes) before
+// it begins; the matching positions are held in at most `candidateBytes` and
+// what kMaxWorkingBytes leaves.
 MemoryBudget PlanMemory(const SearchObject& searched, const Image& target, const TPXRect& area,
                         const SizedTemplates& templates, const CompareSettings& settings, unsigned threads,
                         int64_t candidateBytes);

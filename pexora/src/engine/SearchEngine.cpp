@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
+#include "core/StatusError.h"
+#include "core/WorkingMemory.h"
 #include "engine/AllMatches.h"
 #include "engine/BestMatchSink.h"
 #include "engine/FullScan.h"
@@ -21,13 +24,19 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
   ProgressReporter reporter(progress);
   const Image& picture = searched.picture();
   const TPXRect area = settings.region.value_or(TPXRect{0, 0, picture.width, picture.height});
-  SizedTemplates templates(area, picture.width, target.picture(), settings);
   const unsigned workers = std::max(1u, threads);
-  // A negative tolerance matches nothing: nothing needs to be prepared.
+  // What only the sizes tell, after the arguments' checks: whether a size
+  // fits, then whether the preparation fits the memory before anything is
+  // allocated (nothing needs to be prepared when a negative tolerance
+  // matches nothing).
+  std::vector<TPXDimensions> sizes = SizedTemplates::SizesFor(area, target.picture(), settings);
+  if (sizes.empty()) throw StatusError(PX_ERROR_DIMENSIONS);
+  SizedTemplates templates(std::move(sizes), picture.width, target.picture(), settings);
   const bool scan = settings.differenceTolerance >= 0;
   const MemoryBudget budget =
       scan ? PlanMemory(searched, target.picture(), area, templates, settings, workers, candidateBytes)
            : MemoryBudget{};
+  CheckWorkingBytes(budget.preparedBytes);
   // Every comparison that passes its checks reports 0 first, even one that
   // has nothing to compare; one that fails them reports nothing.
   reporter.Update(0.0);

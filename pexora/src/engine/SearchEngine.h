@@ -12,7 +12,8 @@
 
 namespace pexora {
 
-// Finds the matches of target in searched, merged and ranked (MatchSelection).
+// Finds the matches of target in searched, merged and ranked (MatchSelection),
+// by settings whose arguments passed their checks (CheckCompareArguments).
 // Work runs on `threads` threads, the calling thread being one of them;
 // `progress` is called only on the calling thread, with whole percents from 0
 // to exactly 100. Throws StatusError: PX_ERROR_DIMENSIONS when no size of the

@@ -1,8 +1,8 @@
 #include "scan/CompareSettings.h"
 
+#include <cassert>
 #include <cmath>
 
-#include "core/StatusError.h"
 #include "image/Resample.h"
 
 namespace pexora {
@@ -13,10 +13,22 @@ uint32_t FixedTolerance(double tolerance, uint32_t scale) {
   return static_cast<uint32_t>(std::floor(tolerance * scale));
 }
 
+bool IsKnownCompareType(int32_t compareType) {
+  switch (compareType) {
+    case PX_COMPARE_TYPE_EXACT:
+    case PX_COMPARE_TYPE_RELATIVE_ARGB:
+    case PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA:
+    case PX_COMPARE_TYPE_RELATIVE_AHSL:
+    case PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA: return true;
+    default: return false;
+  }
+}
+
 CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
-  CompareSettings s;
+  assert(IsKnownCompareType(p.CompareType));
+  assert(p.StretchCompare == 0 || IsKnownResampler(p.StretchResampler));
+  CompareSettings s;  // PX_COMPARE_TYPE_EXACT: every tolerance 0
   switch (p.CompareType) {
-    case PX_COMPARE_TYPE_EXACT: s.tolerance = {0, 0, 0, 0}; break;
     case PX_COMPARE_TYPE_RELATIVE_ARGB:
     case PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA:
       s.tolerance = {p.ARGBATolerance, p.ARGBRTolerance, p.ARGBGTolerance, p.ARGBBTolerance};
@@ -27,7 +39,7 @@ CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
       s.tolerance = {FixedTolerance(p.AHSLATolerance, 255), FixedTolerance(p.AHSLHTolerance, 65535),
                      FixedTolerance(p.AHSLSTolerance, 65535), FixedTolerance(p.AHSLLTolerance, 65535)};
       break;
-    default: throw StatusError(PX_ERROR_NOT_AVAILABLE);
+    default: break;
   }
   s.alphaMask =
       p.CompareType == PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA || p.CompareType == PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA;
@@ -37,7 +49,6 @@ CompareSettings MakeCompareSettings(const TPXProcessParameters& p) {
   s.maximalStretch = p.MaximalStretchSize;
   s.stretchResampler = p.StretchResampler;
   s.multipleMatches = p.MultipleMatches != 0;
-  if (s.stretch && !IsKnownResampler(s.stretchResampler)) throw StatusError(PX_ERROR_NOT_AVAILABLE);
   return s;
 }
 

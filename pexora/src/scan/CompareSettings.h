@@ -1,5 +1,5 @@
-// The process parameters of one comparison, checked and brought to the
-// fixed-point form the search works in.
+// The process parameters of one comparison, brought to the fixed-point form
+// the search works in.
 #pragma once
 
 #include <array>
@@ -38,8 +38,12 @@ struct CompareSettings {
   const StopToken* stop = &StopToken::Never();
 };
 
-// Throws StatusError(PX_ERROR_NOT_AVAILABLE) for an unknown compare type, or
-// an unknown stretch filter when stretching is on.
+// One of the PX_COMPARE_TYPE_... values.
+bool IsKnownCompareType(int32_t compareType);
+
+// The settings of `parameters`, whose CompareType is known, as is their
+// StretchResampler when StretchCompare is on (the caller checked them:
+// CheckCompareArguments).
 CompareSettings MakeCompareSettings(const TPXProcessParameters& parameters);
 
 // An AHSL tolerance in 0..1 as a fixed-point threshold: NaN and values below 0

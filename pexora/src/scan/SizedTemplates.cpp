@@ -1,21 +1,27 @@
 #include "scan/SizedTemplates.h"
 
-#include "core/StatusError.h"
+#include <cassert>
+#include <utility>
+
 #include "image/Resample.h"
 #include "scan/StretchSizes.h"
 
 namespace pexora {
 
-SizedTemplates::SizedTemplates(const TPXRect& area, int32_t planeWidth, const Image& target,
-                               const CompareSettings& settings)
-    : target_(target), settings_(settings), searchedWidth_(planeWidth) {
+std::vector<TPXDimensions> SizedTemplates::SizesFor(const TPXRect& area, const Image& target,
+                                                    const CompareSettings& settings) {
   if (settings.stretch) {
-    sizes_ = StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
-                          {area.Width, area.Height});
-  } else if (target.width <= area.Width && target.height <= area.Height) {
-    sizes_.push_back({target.width, target.height});
+    return StretchSizes(target.width, target.height, settings.minimalStretch, settings.maximalStretch,
+                        {area.Width, area.Height});
   }
-  if (sizes_.empty()) throw StatusError(PX_ERROR_DIMENSIONS);
+  if (target.width <= area.Width && target.height <= area.Height) return {{target.width, target.height}};
+  return {};
+}
+
+SizedTemplates::SizedTemplates(std::vector<TPXDimensions> sizes, int32_t planeWidth, const Image& target,
+                               const CompareSettings& settings)
+    : target_(target), settings_(settings), searchedWidth_(planeWidth), sizes_(std::move(sizes)) {
+  assert(!sizes_.empty());
   slots_ = std::vector<Slot>(sizes_.size());
 }
 

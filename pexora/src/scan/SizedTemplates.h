@@ -15,9 +15,13 @@ namespace pexora {
 
 class SizedTemplates {
  public:
-  // Every size that fits into `area` of a searched picture `planeWidth`
-  // pixels wide. Throws StatusError(PX_ERROR_DIMENSIONS) when none does.
-  SizedTemplates(const TPXRect& area, int32_t planeWidth, const Image& target, const CompareSettings& settings);
+  // Every size of `target` that the settings compare and that fits into `area`.
+  static std::vector<TPXDimensions> SizesFor(const TPXRect& area, const Image& target, const CompareSettings& settings);
+
+  // The sizes (SizesFor, at least one) for a searched picture `planeWidth`
+  // pixels wide.
+  SizedTemplates(std::vector<TPXDimensions> sizes, int32_t planeWidth, const Image& target,
+                 const CompareSettings& settings);
 
   size_t Count() const { return sizes_.size(); }
   TPXDimensions Size(size_t s) const { return sizes_[s]; }
