@@ -10,7 +10,7 @@ packages=(
   libxcb1-dev libxcb-shm0-dev
   xvfb xdotool xclip x11-apps x11-utils imagemagick openbox wmctrl
   fonts-dejavu-core fonts-liberation2
-  python3 python3-venv python3-numpy python3-pytest python3-pil mypy
+  python3 python3-venv python3-numpy python3-pytest python3-pil mypy flake8
   python3-dask python3-distributed
 )
 missing=()

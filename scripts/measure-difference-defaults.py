@@ -205,8 +205,8 @@ def main() -> None:
         text = f"{(max if pick == 'max' else min)(known):g} %" if known else "-"
         return text + (f" ({missing} not up to the first false share or {SHARES[-1]:g} %)" if missing else "")
 
-    print(f"| model | crop | crops | largest share needed to find | smallest share that finds something false "
-          f"| 150 pixels: found, false |")
+    print("| model | crop | crops | largest share needed to find | smallest share that finds something false "
+          "| 150 pixels: found, false |")
     print("|---|---|---|---|---|---|")
     for model in MODELS:
         for size in SIZES:

@@ -57,7 +57,8 @@ def main() -> None:
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
     tool = [str(build / "bin" / "pexora-find"), "SearchIn2.jpg", "SearchForResample.jpg", "--resample-in", "1600x1200",
             "--resample-for", "400x300", "--argb-tolerance", "0", "--difference", "100000"]
-    env = dict(os.environ, PYTHONPATH=str(SOURCE / "python" / "src"), PEXORA_LIBRARY=str(build / "bin" / "libpexora.so"))
+    env = dict(os.environ, PYTHONPATH=str(SOURCE / "python" / "src"),
+               PEXORA_LIBRARY=str(build / "bin" / "libpexora.so"))
     cases = [(f"pexora-find --threads {t} {name}", tool + ["--threads", t], sig, False)
              for t in ("1", "all") for name, sig in (("SIGINT", signal.SIGINT), ("SIGTERM", signal.SIGTERM))]
     cases += [(f"python find threads={t} SIGINT", ["/usr/bin/python3", "-c", PYTHON_CHILD, t], signal.SIGINT, True)

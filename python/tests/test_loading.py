@@ -143,6 +143,8 @@ def test_no_search_starts_once_the_interpreter_is_ending():
         import pexora
         """, PEXORA_LIBRARY=str(loaded_library()))
     assert done.stdout == "pexora: the interpreter is shutting down\n", done.stderr
+
+
 def test_versions():
     major, minor, patch = pexora.library_version()
     assert major == 1 and pexora.__version__.startswith("1.")

@@ -5,7 +5,6 @@ from __future__ import annotations
 import shutil
 import threading
 
-import numpy
 import pytest
 from conftest import random_rgb, sample
 

@@ -66,7 +66,7 @@ def test_lossless_file_and_its_array_give_the_same_matches():
 def test_exact_finds_a_crop_only_at_its_place(form, tmp_path):
     x, y, width, height = 150, 90, 40, 30
     whole = decoded("SearchInAlphaStretched.PNG")
-    crop = whole[y : y + height, x : x + width]
+    crop = whole[y:y + height, x:x + width]
     if form == "file":
         Image.fromarray(crop).save(tmp_path / "crop.png")
         search_in, search_for = sample("SearchInAlphaStretched.PNG"), tmp_path / "crop.png"

@@ -241,14 +241,14 @@ def search(s, args, keep_shots=False):
         time.sleep(0.3)
         s.screenshot(os.path.join(args.out, f"{args.program}-start.png"))
     w.create()
-    lines = w.wait_log(lambda l: sum(x.startswith("Created object: $") for x in l) == 2, "two created objects")
+    lines = w.wait_log(lambda log: sum(x.startswith("Created object: $") for x in log) == 2, "two created objects")
     m = re.match(r"Created object: \$[0-9A-F]{8,} (\d+)x(\d+)$", [x for x in lines if x.startswith("Created")][0])
     check(m, "the created-object line has the wrong form")
     pic_w, pic_h = int(m.group(1)), int(m.group(2))
     w.compare()
-    lines = w.wait_log(lambda l: any(x.startswith("Processing time: ") for x in l), "a processing time")
+    lines = w.wait_log(lambda log: any(x.startswith("Processing time: ") for x in log), "a processing time")
     counts = [int(x.split(": ")[1]) for x in lines if x.startswith("Successful search, match count: ")]
-    check(counts and counts[0] >= 1, f"no successful search in the log:\n" + "\n".join(lines))
+    check(counts and counts[0] >= 1, "no successful search in the log:\n" + "\n".join(lines))
     x, y, mw, mh = expected_match(args.samples, args.program)
     found = [x_ for x_ in lines if x_.startswith("Found at position: ")]
     check(any(re.match(rf"Found at position: {x}x{y} difference: \d+$", f) for f in found),
@@ -264,8 +264,13 @@ def search(s, args, keep_shots=False):
         mw, mh = pic_w, pic_h  # outlines as large as the search-in picture
     # The outline's edges on screen: the preview shows the picture stretched.
     px, py, pw, ph = PREVIEW
-    sx = lambda v: w.x + px + min(v, pic_w - 1) * pw // pic_w
-    sy = lambda v: w.y + py + min(v, pic_h - 1) * ph // pic_h
+
+    def sx(v):
+        return w.x + px + min(v, pic_w - 1) * pw // pic_w
+
+    def sy(v):
+        return w.y + py + min(v, pic_h - 1) * ph // pic_h
+
     edges = [(sx(x + mw // 2), sy(y)), (sx(x + mw // 2), sy(y + mh)), (sx(x), sy(y + mh // 2)),
              (sx(x + mw), sy(y + mh // 2))]
     for ex, ey in edges:
@@ -312,9 +317,9 @@ def scenario_badtext(s, args):
     time.sleep(0.3)
     check(not s.windows("Pexora Library Tutorial"), "an error box for a valid text")
     w.create()
-    w.wait_log(lambda l: sum(x.startswith("Created object: $") for x in l) == 2, "two created objects")
+    w.wait_log(lambda log: sum(x.startswith("Created object: $") for x in log) == 2, "two created objects")
     w.compare()
-    lines = w.wait_log(lambda l: any(x.startswith("Processing time: ") for x in l), "a processing time")
+    lines = w.wait_log(lambda log: any(x.startswith("Processing time: ") for x in log), "a processing time")
     check(any(x.startswith("Successful search, match count: ") for x in lines), "no successful search")
     w.exit()
 
@@ -341,7 +346,7 @@ def scenario_progress(s, args):
     s.screenshot(during)
     check(s.pixel(during, *left) != s.pixel(during, *right),
           "the progress bar was not painted during the library call")
-    w.wait_log(lambda l: "No match found." in l, "the end of the comparison")
+    w.wait_log(lambda log: "No match found." in log, "the end of the comparison")
     w.exit()
 
 

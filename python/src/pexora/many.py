@@ -65,9 +65,10 @@ def find_many(
     TypeError or ValueError, when it is called or at the first result.
 
     >>> for path, matches in find_many("samples/SearchFor2.jpg", ["samples/SearchIn2.jpg", "samples/nothing.png"]):
-    ...     print(path, matches)
+    ...     print(path, matches)  # doctest: +NORMALIZE_WHITESPACE
     samples/SearchIn2.jpg [Match(x=397, y=249, width=96, height=72, difference=22, percentage=99.68171296296296)]
-    samples/nothing.png cannot load 'samples/nothing.png': the picture could not be loaded: missing, unreadable or not a PNG, JPEG, BMP, GIF or TIFF file (code 3)
+    samples/nothing.png cannot load 'samples/nothing.png': the picture could not be loaded:
+        missing, unreadable or not a PNG, JPEG, BMP, GIF or TIFF file (code 3)
     """
     each = search_options(options)
     if workers is None:
