@@ -7,6 +7,8 @@
 //                                DifferenceTolerance D; counters: best_ms,
 //                                opencv_ratio (OpenCV's best / the library's),
 //                                at_place (the best match is the crop's place)
+//   BestOnly/scene/threads       every tolerance wide open, one match: the
+//                                job of matchTemplate plus minMaxLoc
 //   Samples/case                 every corner a tutorial window reaches on the
 //                                bundled samples, MultiThread on
 //   Page/case                    wide-open tolerances on the 1920 x 1080 page:
@@ -136,6 +138,24 @@ void Library(benchmark::State& state) {
   state.SetLabel(s.scene.name + (ahsl ? " AHSL" : " ARGB"));
 }
 
+// The best match only, every tolerance wide open and MultipleMatches off:
+// every position matches at 100 % and sums alone rank them, the job users do
+// with matchTemplate and minMaxLoc.
+void BestOnly(benchmark::State& state) {
+  const Loaded& s = Scenes()[static_cast<size_t>(state.range(0))];
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = 255;
+  p.DifferenceTolerance = INT32_MAX;
+  p.MultiThreadedProcessing = state.range(1) > 1 ? -1 : 0;
+  double best = 0;
+  const CompareRun run = Measure(state, *s.in, *s.of, p, best);
+  state.counters["at_place"] = run.firstX == s.scene.x && run.firstY == s.scene.y;
+  const auto opencv = BestSeconds().find("opencv/" + s.scene.name);
+  if (opencv != BestSeconds().end()) state.counters["opencv_ratio"] = opencv->second / best;
+  state.SetLabel(s.scene.name);
+}
+
 // The corners of the tutorial windows on the bundled samples.
 struct Program {
   const char* name;
@@ -233,6 +253,12 @@ BENCHMARK(OpenCv)->ArgNames({"scene"})->DenseRange(0, 3)->Unit(benchmark::kMilli
 BENCHMARK(Library)
     ->ArgNames({"scene", "D", "threads", "ahsl"})
     ->Apply(SceneArguments)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(0.5);
+BENCHMARK(BestOnly)
+    ->ArgNames({"scene", "threads"})
+    ->ArgsProduct({{0, 1, 2, 3}, {1, 2}})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->MinTime(0.5);

@@ -207,6 +207,60 @@ TEST(EngineMatchesReferenceShapes, LargeTemplatesWithLargeTolerances) {
   }
 }
 
+TEST(EngineMatchesReferenceShapes, TheBestMatchWhereEveryPositionMatches) {
+  // Every tolerance at its maximum and one match wanted: every position
+  // matches at 100 % and sums alone rank them, as in correlation. The copy
+  // in the picture is nudged, so that its sum is not 0; the flat picture
+  // ties everywhere, so that the order of the ranking decides.
+  std::mt19937 random(11);
+  struct Picture {
+    const char* name;
+    Image searched;
+    bool nudged;
+  } pictures[] = {{"natural", NaturalPicture(80, 60, 7), true},
+                  {"flat", FlatPicture(80, 60, 8, true), true},
+                  {"a block of one colour, the copy exact", FlatPicture(80, 60, 9), false}};
+  // Every position inside the block ties at sum 0, and the largest size wins
+  // the tie; its first position lies off any coarse grid.
+  Image block{40, 36, std::vector<uint32_t>(40 * 36, 0xFF336699u)};
+  Stamp(pictures[2].searched, block, 35, 21);
+  for (Picture& picture : pictures) {
+    Image target = Crop(picture.searched, 41, 27, 24, 20);
+    for (uint32_t& pixel : target.pixels) {
+      if (picture.nudged && random() % 3 == 0) pixel ^= 0x00030102u;
+    }
+    Stamp(picture.searched, target, 41, 27);
+    Image masked = target;
+    for (uint32_t& pixel : masked.pixels) {
+      if (random() % 7 == 0) pixel &= 0x00FFFFFFu;
+    }
+    for (const int32_t type : {PX_COMPARE_TYPE_RELATIVE_ARGB, PX_COMPARE_TYPE_RELATIVE_AHSL,
+                               PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, PX_COMPARE_TYPE_RELATIVE_AHSL_ALPHA}) {
+      const bool alpha = type >= PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA;
+      for (const bool stretch : {false, true}) {
+        for (const bool everyChannel : {true, false}) {
+          SCOPED_TRACE(testing::Message() << picture.name << " type " << type << " stretch " << stretch
+                                          << " every channel open " << everyChannel);
+          TPXProcessParameters p{};
+          p.CompareType = type;
+          SetTolerances(p, {255, 255, 255, uint8_t(everyChannel ? 255 : 200)},
+                        {1.0, 1.0, 1.0, everyChannel ? 1.0 : 0.8});
+          p.DifferenceTolerance = INT32_MAX;
+          p.StretchCompare = stretch;
+          p.MinimalStretchSize = {21, 17};
+          p.MaximalStretchSize = {27, 23};
+          p.StretchResampler = PX_RESAMPLER_BILINEAR;
+          const Image& of = alpha ? masked : target;
+          const reference::Outcome expected = reference::Search(picture.searched, of, p);
+          ASSERT_EQ(expected.matches.size(), 1u);
+          for (const unsigned threads : {1u, 3u})
+            ExpectSameOutcome(expected, RunEngine(picture.searched, of, p, threads));
+        }
+      }
+    }
+  }
+}
+
 TEST(EngineMatchesReferenceShapes, OnEveryInstructionSetBuiltIn) {
   // The vector scan is dispatched at run time; hold every compiled variant
   // that this processor can run to the reference, not only the best one.

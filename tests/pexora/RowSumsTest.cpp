@@ -5,10 +5,13 @@
 
 #include <hwy/targets.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "TestPictures.h"
 #include "api/SearchOptions.h"
+#include "merge/BoundRows.h"
 #include "merge/RowSums.h"
 #include "merge/SumBounds.h"
 #include "scan/ScalarScan.h"
@@ -47,6 +50,11 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
           const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
           const uint64_t exact = SumOfDifferences(planes, t, x, y);
           ASSERT_EQ(SumOfDifferencesByRows(planes, rows, x, y), exact) << "width " << width << " type " << type;
+          // Within a limit the sum is exact; past it, above the limit.
+          ASSERT_EQ(SumOfDifferencesByRows(planes, rows, x, y, exact), exact);
+          if (exact > 0) {
+            ASSERT_GT(SumOfDifferencesByRows(planes, rows, x, y, exact - 1), exact - 1);
+          }
           uint64_t last = 0;
           for (int level = 0; level < bounds.Levels(); ++level) {
             const uint64_t bound = bounds.Bound(sums, level, x, y);
@@ -55,6 +63,17 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
             last = bound;
           }
           ++checked;
+        }
+        // The first level for a row of positions at once, from every start.
+        if (bounds.Levels() == 0) continue;
+        const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
+        const int32_t x0 = int32_t(random() % uint32_t(searched.width - width + 1));
+        const int32_t count = searched.width - width + 1 - x0;
+        std::vector<uint32_t> row(static_cast<size_t>(count));
+        FirstBoundsOfRow(sums, bounds, x0, y, count, row.data());
+        for (int32_t i = 0; i < count; ++i) {
+          const uint64_t expected = std::min<uint64_t>(bounds.Bound(sums, 0, x0 + i, y), kBoundRowCap);
+          ASSERT_EQ(row[static_cast<size_t>(i)], expected) << "width " << width << " type " << type << " at " << i;
         }
       }
     }

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-#include "core/Limits.h"
 #include "core/SharedLoop.h"
 #include "engine/CandidateSink.h"
 #include "engine/PassSink.h"
@@ -20,14 +19,6 @@ namespace pexora {
 
 namespace {
 
-// The box sums of the planes for the bounds of sums of differences, when
-// they take no more than kMaxBoxSumBytes.
-std::unique_ptr<PlaneSums> BoxSums(const ScanJob& job) {
-  const int firstChannel = job.settings.alphaMask ? 1 : 0;
-  if (PlaneSums::Bytes(job.planes.width, job.planes.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
-  return std::make_unique<PlaneSums>(job.planes, job.settings.model, firstChannel, *job.settings.stop);
-}
-
 // The merge of every collected position at once.
 std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
   const StopToken& stop = *job.settings.stop;
@@ -36,7 +27,7 @@ std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
   double candidatePixels = 0;
   for (const Match& m : candidates) candidatePixels += double(m.width) * m.height;
   const std::unique_ptr<PlaneSums> sums =
-      candidatePixels > 4.0 * job.planes.width * job.planes.height ? BoxSums(job) : nullptr;
+      candidatePixels > 4.0 * job.planes.width * job.planes.height ? BoxSumsWithin(job.planes, job.settings) : nullptr;
   CandidateSums source(job.planes, sums.get(), job.templates);
   job.progress.BeginMerge(candidates.size());
   std::vector<Match> kept = MergeByBounds(
@@ -58,7 +49,7 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
   const StopToken& stop = *job.settings.stop;
   CoveredArea covered(job.area);
   std::vector<Match> kept;
-  const std::unique_ptr<PlaneSums> sums = BoxSums(job);
+  const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings);
   CandidateSums source(job.planes, sums.get(), job.templates);
   while (true) {
     BestCandidates best(capacity, stop);

@@ -8,13 +8,6 @@
 
 namespace pexora {
 
-int CompareFraction(const Match& a, const Match& b) {
-  // (ca - da) / ca against (cb - db) / cb, without rounding.
-  const __int128 left = static_cast<__int128>(a.compared - a.difference) * b.compared;
-  const __int128 right = static_cast<__int128>(b.compared - b.difference) * a.compared;
-  return left < right ? -1 : left > right ? 1 : 0;
-}
-
 bool IsBetterMatch(const Match& a, const Match& b) {
   if (const int fraction = CompareFraction(a, b); fraction != 0) return fraction > 0;
   if (a.sum != b.sum) return a.sum < b.sum;

@@ -16,7 +16,13 @@ bool IsBetterMatch(const Match& a, const Match& b);
 
 // The match percentages of a and b compared exactly: below 0 when a's is the
 // lower, 0 when they are equal, above 0 when a's is the higher.
-int CompareFraction(const Match& a, const Match& b);
+inline int CompareFraction(const Match& a, const Match& b) {
+  if (a.difference == b.difference && a.compared == b.compared) return 0;
+  // (ca - da) / ca against (cb - db) / cb, without rounding.
+  const __int128 left = static_cast<__int128>(a.compared - a.difference) * b.compared;
+  const __int128 right = static_cast<__int128>(b.compared - b.difference) * a.compared;
+  return left < right ? -1 : left > right ? 1 : 0;
+}
 
 bool Overlap(const Match& a, const Match& b);
 

@@ -1,5 +1,7 @@
 #include "merge/PlaneSums.h"
 
+#include "core/Limits.h"
+
 namespace pexora {
 
 PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel, const StopToken& stop)
@@ -24,6 +26,12 @@ PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstCha
 
 int64_t PlaneSums::Bytes(int64_t width, int64_t height, int channels) {
   return int64_t{sizeof(uint32_t)} * (width + 1) * (height + 1) * channels;
+}
+
+std::unique_ptr<PlaneSums> BoxSumsWithin(const ChannelPlanes& planes, const CompareSettings& settings) {
+  const int firstChannel = settings.alphaMask ? 1 : 0;
+  if (PlaneSums::Bytes(planes.width, planes.height, 4 - firstChannel) > kMaxBoxSumBytes) return nullptr;
+  return std::make_unique<PlaneSums>(planes, settings.model, firstChannel, *settings.stop);
 }
 
 }  // namespace pexora

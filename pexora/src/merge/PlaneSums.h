@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/StopToken.h"
 #include "image/ChannelPlanes.h"
+#include "scan/CompareSettings.h"
 
 namespace pexora {
 
@@ -33,9 +35,18 @@ class PlaneSums {
     return s[bottom + right] - s[bottom + left] - s[top + right] + s[top + left];
   }
 
+  // The integral image of channel c: Stride() values a row, height + 1 rows.
+  const uint32_t* Plane(int c) const { return sums_[static_cast<size_t>(c)].data(); }
+  size_t Stride() const { return static_cast<size_t>(width_) + 1; }
+
  private:
   int32_t width_ = 0;
   std::array<std::vector<uint32_t>, 4> sums_;
 };
+
+// The box sums that sums of differences by `settings` read from, when they
+// take no more than kMaxBoxSumBytes; null past that (larger pictures go
+// without bounds).
+std::unique_ptr<PlaneSums> BoxSumsWithin(const ChannelPlanes& planes, const CompareSettings& settings);
 
 }  // namespace pexora

@@ -14,7 +14,7 @@ namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
 template <bool kAhsl>
-uint64_t SumRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y) {
+uint64_t SumRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y, uint64_t limit) {
   const hn::ScalableTag<uint32_t> d;
   const hn::Rebind<uint16_t, decltype(d)> d16;
   const auto load = [&](const uint16_t* p) { return hn::PromoteTo(d, hn::LoadU(d16, p)); };
@@ -49,12 +49,13 @@ uint64_t SumRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int3
       sum = hn::Add(sum, hn::IfThenElseZero(hn::FirstN(d, width - i), distance));
     }
     total += hn::GetLane(hn::SumOfLanes(d, sum));
+    if (total > limit) break;
   }
   return total;
 }
 
-uint64_t SumOfDifferencesVectors(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y) {
-  return t.model == ColorModel::kAhsl ? SumRows<true>(in, t, x, y) : SumRows<false>(in, t, x, y);
+uint64_t SumOfDifferencesVectors(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y, uint64_t limit) {
+  return t.model == ColorModel::kAhsl ? SumRows<true>(in, t, x, y, limit) : SumRows<false>(in, t, x, y, limit);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -66,8 +67,8 @@ namespace pexora {
 
 HWY_EXPORT(SumOfDifferencesVectors);
 
-uint64_t SumOfDifferencesByRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y) {
-  return HWY_DYNAMIC_DISPATCH(SumOfDifferencesVectors)(in, t, x, y);
+uint64_t SumOfDifferencesByRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y, uint64_t limit) {
+  return HWY_DYNAMIC_DISPATCH(SumOfDifferencesVectors)(in, t, x, y, limit);
 }
 
 }  // namespace pexora

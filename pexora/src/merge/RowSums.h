@@ -9,8 +9,10 @@
 
 namespace pexora {
 
-// The same sum as SumOfDifferences (with no limit) for the size that t was
-// made from, at position (x, y).
-uint64_t SumOfDifferencesByRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y);
+// The same sum as SumOfDifferences for the size that t was made from, at
+// position (x, y): exact up to `limit`, and a value above `limit` once the
+// rows summed so far pass it.
+uint64_t SumOfDifferencesByRows(const ChannelPlanes& in, const TemplateRows& t, int32_t x, int32_t y,
+                                uint64_t limit = UINT64_MAX);
 
 }  // namespace pexora

@@ -28,13 +28,17 @@ class SumBounds {
   // of the planes the template is compared with.
   uint64_t Bound(const PlaneSums& sums, int level, int32_t x, int32_t y) const;
 
- private:
   // A block of the search-for picture whose pixels all take part, with the
   // sums of what tolerance 0 accepts per channel.
   struct Block {
     int32_t x, y, width, height;
     std::array<uint64_t, 4> low, high;
   };
+  const std::vector<Block>& Blocks(int level) const { return levels_[static_cast<size_t>(level)]; }
+  // The channels that the bounds read.
+  const std::vector<int>& Channels() const { return channels_; }
+
+ private:
   std::vector<int> channels_;
   std::vector<std::vector<Block>> levels_;
 };
