@@ -64,16 +64,18 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
           }
           ++checked;
         }
-        // The first level for a row of positions at once, from every start.
-        if (bounds.Levels() == 0) continue;
-        const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
-        const int32_t x0 = int32_t(random() % uint32_t(searched.width - width + 1));
-        const int32_t count = searched.width - width + 1 - x0;
-        std::vector<uint32_t> row(static_cast<size_t>(count));
-        FirstBoundsOfRow(sums, bounds, x0, y, count, row.data());
-        for (int32_t i = 0; i < count; ++i) {
-          const uint64_t expected = std::min<uint64_t>(bounds.Bound(sums, 0, x0 + i, y), kBoundRowCap);
-          ASSERT_EQ(row[static_cast<size_t>(i)], expected) << "width " << width << " type " << type << " at " << i;
+        // Every level for a row of positions at once, from any start.
+        for (int level = 0; level < bounds.Levels(); ++level) {
+          const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
+          const int32_t x0 = int32_t(random() % uint32_t(searched.width - width + 1));
+          const int32_t count = searched.width - width + 1 - x0;
+          std::vector<uint32_t> row(static_cast<size_t>(count));
+          BoundsOfRow(sums, bounds, level, x0, y, count, row.data());
+          for (int32_t i = 0; i < count; ++i) {
+            const uint64_t expected = std::min<uint64_t>(bounds.Bound(sums, level, x0 + i, y), kBoundRowCap);
+            ASSERT_EQ(row[static_cast<size_t>(i)], expected)
+                << "width " << width << " type " << type << " level " << level << " at " << i;
+          }
         }
       }
     }

@@ -13,9 +13,14 @@ namespace pexora {
 namespace {
 
 // The seed's grid: every kSeedStep-th position of every kSeedStep-th row;
-// the kSeedCount of least bound get their exact sums.
+// the kSeedBounded of least first bound get their second, and the
+// kSeedCount of least second bound get their sums, with their neighbours.
 constexpr int32_t kSeedStep = 4;
-constexpr size_t kSeedCount = 32;
+constexpr size_t kSeedBounded = 256;
+constexpr size_t kSeedCount = 8;
+// The second level of bounds goes a row at a time where more than one
+// position in kRowLevelShare passes the first.
+constexpr int32_t kRowLevelShare = 8;
 // Search-for pixels summed between two looks for a stop request: some 50 to
 // 300 microseconds.
 constexpr int64_t kStopInterval = int64_t{1} << 18;
@@ -47,28 +52,42 @@ std::shared_ptr<BestMatchSink::SizeSums> BestMatchSink::SumsFor(const SearchTemp
 }
 
 void BestMatchSink::Seed(const SearchTemplate& t, const PlaneSums& sums, const SizeSums& size) {
-  if (size.bounds->Levels() == 0) return;
+  const SumBounds& bounds = *size.bounds;
+  if (bounds.Levels() == 0) return;
   struct Bounded {
     uint64_t bound;
     int32_t x, y;
+  };
+  const auto least = [](std::vector<Bounded>& all, size_t count) {
+    count = std::min(count, all.size());
+    std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count), all.end(),
+                      [](const Bounded& a, const Bounded& b) { return a.bound < b.bound; });
+    all.resize(count);
   };
   std::vector<Bounded> grid;
   const int32_t lastX = area_.X + area_.Width - t.width, lastY = area_.Y + area_.Height - t.height;
   for (int32_t y = area_.Y; y <= lastY; y += kSeedStep) {
     stop_.Check();
-    for (int32_t x = area_.X; x <= lastX; x += kSeedStep) grid.push_back({size.bounds->Bound(sums, 0, x, y), x, y});
+    for (int32_t x = area_.X; x <= lastX; x += kSeedStep) grid.push_back({bounds.Bound(sums, 0, x, y), x, y});
   }
-  const size_t count = std::min(kSeedCount, grid.size());
-  std::partial_sort(grid.begin(), grid.begin() + static_cast<std::ptrdiff_t>(count), grid.end(),
-                    [](const Bounded& a, const Bounded& b) { return a.bound < b.bound; });
+  least(grid, kSeedBounded);
+  if (bounds.Levels() > 1) {
+    for (Bounded& b : grid) b.bound = bounds.Bound(sums, 1, b.x, b.y);
+  }
+  least(grid, kSeedCount);
+  // No pixel can differ: every position matches, at 100 %. The grid's best
+  // places and their neighbours within the grid's step get their sums.
   Match best = Snapshot();
-  for (size_t i = 0; i < count; ++i) {
+  for (const Bounded& b : grid) {
     stop_.Check();
-    // No pixel can differ: the position matches, at 100 %.
-    Match m{grid[i].x, grid[i].y, t.width, t.height, 0, t.Compared(), 0};
-    const bool better = best.compared == 0 || CompareFraction(m, best) > 0;
-    m.sum = SumOfDifferencesByRows(planes_, size.rows, m.x, m.y, better ? UINT64_MAX : best.sum);
-    if (better || IsBetterMatch(m, best)) best = m;
+    for (int32_t y = std::max(area_.Y, b.y - kSeedStep + 1); y <= std::min(lastY, b.y + kSeedStep - 1); ++y) {
+      for (int32_t x = std::max(area_.X, b.x - kSeedStep + 1); x <= std::min(lastX, b.x + kSeedStep - 1); ++x) {
+        Match m{x, y, t.width, t.height, 0, t.Compared(), 0};
+        const bool better = best.compared == 0 || CompareFraction(m, best) > 0;
+        m.sum = SumOfDifferencesByRows(planes_, size.rows, m.x, m.y, better ? UINT64_MAX : best.sum);
+        if (better || IsBetterMatch(m, best)) best = m;
+      }
+    }
   }
   Offer(best);
 }
@@ -86,12 +105,23 @@ void BestMatchSink::Take(const ScannedRow& row) {
   }
   const SumBounds* const bounds = sums != nullptr ? size.bounds.get() : nullptr;
   const int levels = bounds != nullptr ? bounds->Levels() : 0;
-  // The first level for the whole row at once, once something matched.
-  thread_local std::vector<uint32_t> firstBounds;
-  const bool rowBounded = levels > 0 && best.compared > 0;
-  if (rowBounded) {
-    firstBounds.resize(static_cast<size_t>(row.positions));
-    FirstBoundsOfRow(*sums, *bounds, row.x0, row.y, row.positions, firstBounds.data());
+  // Once something matched, the first level for the whole row at once, and
+  // the second too where many positions pass the first.
+  thread_local std::vector<uint32_t> rowBounds[2];
+  int rowLevels = 0;
+  if (levels > 0 && best.compared > 0) {
+    const auto bound = [&](int level) {
+      rowBounds[level].resize(static_cast<size_t>(row.positions));
+      BoundsOfRow(*sums, *bounds, level, row.x0, row.y, row.positions, rowBounds[level].data());
+    };
+    bound(0);
+    rowLevels = 1;
+    const auto passing =
+        std::count_if(rowBounds[0].begin(), rowBounds[0].end(), [&](uint32_t b) { return b <= best.sum; });
+    if (levels > 1 && passing * kRowLevelShare > row.positions) {
+      bound(1);
+      rowLevels = 2;
+    }
   }
   const int64_t pixels = row.t.Compared();
   int64_t sinceStop = 0;
@@ -102,8 +132,11 @@ void BestMatchSink::Take(const ScannedRow& row) {
     const int fraction = best.compared > 0 ? CompareFraction(m, best) : 1;
     if (fraction < 0) continue;
     // Of the best's percentage, a position whose bound passes its sum loses.
-    bool loses = fraction == 0 && rowBounded && firstBounds[static_cast<size_t>(i)] > best.sum;
-    for (int level = rowBounded ? 1 : 0; fraction == 0 && level < levels && !loses; ++level) {
+    bool loses = false;
+    for (int level = 0; fraction == 0 && level < rowLevels && !loses; ++level) {
+      loses = rowBounds[level][static_cast<size_t>(i)] > best.sum;
+    }
+    for (int level = rowLevels; fraction == 0 && level < levels && !loses; ++level) {
       loses = bounds->Bound(*sums, level, m.x, m.y) > best.sum;
     }
     if (loses) continue;

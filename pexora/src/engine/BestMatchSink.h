@@ -8,8 +8,9 @@
 // Where no pixel of a size can differ (every tolerance wide open), every
 // position matches at 100 % and only sums rank them, as correlation does: the
 // first row of such a size seeds the best with the exact sums of the
-// positions of least bound on a coarse grid, so that the bounds prune from
-// the start rather than from wherever the scan meets a good match.
+// positions of least bound on a coarse grid and of their neighbours, so that
+// the bounds prune from the start rather than from wherever the scan meets a
+// good match.
 #pragma once
 
 #include <map>

@@ -16,15 +16,15 @@ namespace HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
 
-void FirstBoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int32_t x0, int32_t y, int32_t count,
-                             uint32_t* out) {
+void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int level, int32_t x0, int32_t y, int32_t count,
+                        uint32_t* out) {
   const hn::ScalableTag<uint32_t> d;
   const size_t lanes = hn::Lanes(d);
   const size_t n = static_cast<size_t>(count);
   const auto cap = hn::Set(d, kBoundRowCap);
   std::fill(out, out + n, uint32_t{0});
   const size_t stride = sums.Stride();
-  for (const SumBounds::Block& b : bounds.Blocks(0)) {
+  for (const SumBounds::Block& b : bounds.Blocks(level)) {
     const size_t left = static_cast<size_t>(x0) + static_cast<size_t>(b.x);
     const size_t top = (static_cast<size_t>(y) + static_cast<size_t>(b.y)) * stride + left;
     const size_t bottom = top + static_cast<size_t>(b.height) * stride;
@@ -58,11 +58,11 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace pexora {
 
-HWY_EXPORT(FirstBoundsOfRowVectors);
+HWY_EXPORT(BoundsOfRowVectors);
 
-void FirstBoundsOfRow(const PlaneSums& sums, const SumBounds& bounds, int32_t x0, int32_t y, int32_t count,
-                      uint32_t* out) {
-  HWY_DYNAMIC_DISPATCH(FirstBoundsOfRowVectors)(sums, bounds, x0, y, count, out);
+void BoundsOfRow(const PlaneSums& sums, const SumBounds& bounds, int level, int32_t x0, int32_t y, int32_t count,
+                 uint32_t* out) {
+  HWY_DYNAMIC_DISPATCH(BoundsOfRowVectors)(sums, bounds, level, x0, y, count, out);
 }
 
 }  // namespace pexora

@@ -1,4 +1,4 @@
-// The first level of SumBounds for a row of positions at once, in vector
+// A level of SumBounds for a row of positions at once, in vector
 // registers where the processor has them (picked at run time): box sums of
 // neighbouring positions lie side by side in the integral images.
 #pragma once
@@ -10,12 +10,12 @@
 
 namespace pexora {
 
-// Bounds of level 0 are capped here; below the cap they are exact.
+// Bounds of a row are capped here; below the cap they are exact.
 inline constexpr uint32_t kBoundRowCap = uint32_t{1} << 31;
 
-// For positions x0 .. x0 + count - 1 of row y, min(bounds.Bound(sums, 0, x,
-// y), kBoundRowCap). bounds.Levels() must be at least 1.
-void FirstBoundsOfRow(const PlaneSums& sums, const SumBounds& bounds, int32_t x0, int32_t y, int32_t count,
-                      uint32_t* out);
+// For positions x0 .. x0 + count - 1 of row y, min(bounds.Bound(sums,
+// level, x, y), kBoundRowCap); level below bounds.Levels().
+void BoundsOfRow(const PlaneSums& sums, const SumBounds& bounds, int level, int32_t x0, int32_t y, int32_t count,
+                 uint32_t* out);
 
 }  // namespace pexora
