@@ -37,7 +37,9 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
         p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = uint8_t(random() % 60);
         p.AHSLATolerance = p.AHSLHTolerance = p.AHSLSTolerance = p.AHSLLTolerance = 0.01 * (random() % 30);
         const CompareSettings settings = MakeCompareSettings(p);
-        Image part = RandomPicture(width, 5, uint32_t(width * 7 + type), settings.alphaMask);
+        // Parts of one, two and three rows of 16-pixel blocks.
+        const int32_t height = 5 + (width % 3) * 14;
+        Image part = RandomPicture(width, height, uint32_t(width * 7 + type), settings.alphaMask);
         const SearchTemplate t = MakeSearchTemplate(part, settings, searched.width);
         const TemplateRows rows(t);
         const SumBounds bounds(t);
@@ -47,7 +49,7 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
                                        : (settings.alphaMask ? argbMaskedSums : argbSums);
         for (int k = 0; k < 6; ++k) {
           const int32_t x = int32_t(random() % uint32_t(searched.width - width + 1));
-          const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
+          const int32_t y = int32_t(random() % uint32_t(searched.height - height + 1));
           const uint64_t exact = SumOfDifferences(planes, t, x, y);
           ASSERT_EQ(SumOfDifferencesByRows(planes, rows, x, y), exact) << "width " << width << " type " << type;
           // Within a limit the sum is exact; past it, above the limit.
@@ -66,7 +68,7 @@ TEST(RowSums, EqualThePixelByPixelSumAndBoundIt) {
         }
         // Every level for a row of positions at once, from any start.
         for (int level = 0; level < bounds.Levels(); ++level) {
-          const int32_t y = int32_t(random() % uint32_t(searched.height - 5 + 1));
+          const int32_t y = int32_t(random() % uint32_t(searched.height - height + 1));
           const int32_t x0 = int32_t(random() % uint32_t(searched.width - width + 1));
           const int32_t count = searched.width - width + 1 - x0;
           std::vector<uint32_t> row(static_cast<size_t>(count));
