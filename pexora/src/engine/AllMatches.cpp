@@ -26,8 +26,9 @@ std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
   // where the candidates' exact sums would cost more.
   double candidatePixels = 0;
   for (const Match& m : candidates) candidatePixels += double(m.width) * m.height;
-  const std::unique_ptr<PlaneSums> sums =
-      candidatePixels > 4.0 * job.planes.width * job.planes.height ? BoxSumsWithin(job.planes, job.settings) : nullptr;
+  const std::unique_ptr<PlaneSums> sums = candidatePixels > 4.0 * job.planes.width * job.planes.height
+                                              ? BoxSumsWithin(job.planes, job.settings, job.threads)
+                                              : nullptr;
   CandidateSums source(job.planes, sums.get(), job.templates);
   job.progress.BeginMerge(candidates.size());
   std::vector<Match> kept = MergeByBounds(
@@ -49,7 +50,7 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
   const StopToken& stop = *job.settings.stop;
   CoveredArea covered(job.area);
   std::vector<Match> kept;
-  const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings);
+  const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings, job.threads);
   CandidateSums source(job.planes, sums.get(), job.templates);
   while (true) {
     BestCandidates best(capacity, stop);

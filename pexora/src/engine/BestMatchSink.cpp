@@ -38,7 +38,7 @@ void BestMatchSink::Offer(const Match& m) {
 }
 
 const PlaneSums* BestMatchSink::Sums() {
-  std::call_once(sumsMade_, [&] { sums_ = BoxSumsWithin(planes_, settings_); });
+  std::call_once(sumsMade_, [&] { sums_ = BoxSumsWithin(planes_, settings_, threads_); });
   return sums_.get();
 }
 

@@ -32,9 +32,10 @@ namespace pexora {
 
 class BestMatchSink : public RowSink {
  public:
-  // For the positions inside `area` of `planes`.
-  BestMatchSink(const ChannelPlanes& planes, const TPXRect& area, const CompareSettings& settings)
-      : planes_(planes), area_(area), settings_(settings), stop_(*settings.stop) {}
+  // For the positions inside `area` of `planes`; the box sums are made on
+  // up to `threads` threads.
+  BestMatchSink(const ChannelPlanes& planes, const TPXRect& area, const CompareSettings& settings, unsigned threads)
+      : planes_(planes), area_(area), settings_(settings), threads_(threads), stop_(*settings.stop) {}
 
   void Take(const ScannedRow& row) override;
 
@@ -65,6 +66,7 @@ class BestMatchSink : public RowSink {
   const ChannelPlanes& planes_;
   const TPXRect area_;
   const CompareSettings& settings_;
+  const unsigned threads_;
   const StopToken& stop_;
   std::once_flag sumsMade_;
   std::unique_ptr<const PlaneSums> sums_;

@@ -49,7 +49,7 @@ std::vector<Match> Search(const SearchObject& searched, const SearchObject& targ
     if (settings.multipleMatches) {
       matches = FindAllMatches(job, budget.maxCandidates);
     } else {
-      BestMatchSink best(*planes, area, settings);
+      BestMatchSink best(*planes, area, settings, workers);
       ScanEverySize(job, best, false);
       if (const std::optional<Match> m = best.Best()) matches.push_back(*m);
     }

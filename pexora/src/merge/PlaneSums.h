@@ -16,10 +16,10 @@ namespace pexora {
 class PlaneSums {
  public:
   // Integral images of the channels that sums of differences read from: all
-  // but the compared-by-weight AHSL hue, and not alpha when it is masked.
-  // Checks `stop` after every row.
-  PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel,
-            const StopToken& stop = StopToken::Never());
+  // but the compared-by-weight AHSL hue, and not alpha when it is masked;
+  // the channels on up to `threads` threads. Checks `stop` after every row.
+  PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstChannel, const StopToken& stop = StopToken::Never(),
+            unsigned threads = 1);
 
   // The memory the integral images of a width x height picture take.
   static int64_t Bytes(int64_t width, int64_t height, int channels);
@@ -47,6 +47,7 @@ class PlaneSums {
 // The box sums that sums of differences by `settings` read from, when they
 // take no more than kMaxBoxSumBytes; null past that (larger pictures go
 // without bounds).
-std::unique_ptr<PlaneSums> BoxSumsWithin(const ChannelPlanes& planes, const CompareSettings& settings);
+std::unique_ptr<PlaneSums> BoxSumsWithin(const ChannelPlanes& planes, const CompareSettings& settings,
+                                         unsigned threads);
 
 }  // namespace pexora
