@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ShellText.h"
+#include "TestPictures.h"
 
 namespace {
 
@@ -191,6 +192,28 @@ TEST_F(PexoraFindBatchTest, ExitCodeSaysWhetherAnyPictureMatchedOrAllFailed) {
   EXPECT_EQ(json.out, expected);
   EXPECT_EQ(json.err, "");
   EXPECT_EQ(json.exit, 2);
+}
+
+TEST_F(PexoraFindBatchTest, TheTimeLimitBoundsEachPictureAndTheBatchGoesOn) {
+  // A small picture stretched 1..64 over a large picture of its own colour
+  // matches almost everywhere at every size: far longer than the limit. In
+  // a small picture of that colour the same search ends within it.
+  const uint32_t grey = 0xFFC8C8C8u;
+  fs::create_directories(folder_ / "in");
+  pexora::test::SavePicture({8, 8, std::vector<uint32_t>(64, grey)}, folder_ / "dot.png",
+                            pexora::test::FileFormat::kPng);
+  pexora::test::SavePicture({2048, 2048, std::vector<uint32_t>(size_t{2048} * 2048, grey)}, folder_ / "in/large.png",
+                            pexora::test::FileFormat::kPng);
+  pexora::test::SavePicture({24, 24, std::vector<uint32_t>(24 * 24, grey)}, folder_ / "in/small.png",
+                            pexora::test::FileFormat::kPng);
+  const ToolRun run = Find("--json --timeout 0.5 --stretch-min 1x1 --stretch-max 64x64 -n 1 --batch dot.png in");
+  EXPECT_EQ(run.exit, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 2u) << run.out;
+  EXPECT_EQ(lines[0],
+            "{\"file\":\"in/large.png\",\"error\":\"cannot search for 'dot.png' (8x8) in it (2048x2048): the "
+            "comparison reached its time limit (code 9)\"}");
+  EXPECT_EQ(lines[1].rfind("{\"file\":\"in/small.png\",\"matches\":[{", 0), 0u) << lines[1];
 }
 
 TEST_F(PexoraFindBatchTest, RefusesAMissingPathOrSearchForPicture) {
