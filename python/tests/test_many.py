@@ -2,9 +2,11 @@
 
 from __future__ import annotations
 
+import pickle
 import shutil
 import threading
 
+import numpy
 import pytest
 from conftest import random_rgb, sample
 
@@ -130,3 +132,24 @@ def test_a_picture_deleted_while_the_batch_runs_fails_alone(tmp_path):
 def test_a_folder_of_broken_files_fails_picture_by_picture(broken):
     outcomes = list(pexora.find_many(sample("SearchFor2.jpg"), broken))
     assert [(p, o.code, o.filename) for p, o in outcomes] == [(p, pexora.ErrorCode.LOADING, p) for p in broken]
+
+
+def test_a_picture_past_the_time_limit_fails_alone():
+    # A small grey picture stretched over a large grey one matches almost
+    # everywhere at every size: far past the limit; in a small grey one the
+    # same search ends well within it.
+    dot = numpy.full((8, 8, 3), 200, dtype=numpy.uint8)
+    large = numpy.full((2048, 2048, 3), 200, dtype=numpy.uint8)
+    small = numpy.full((24, 24, 3), 200, dtype=numpy.uint8)
+    options = {"timeout": 0.5, "stretch_min": (1, 1), "stretch_max": (64, 64), "max_matches": 1}
+    got = list(pexora.find_many(dot, [large, small], **options))
+    assert len(got) == 2
+    outcome = got[0][1]
+    assert isinstance(outcome, TimeoutError) and isinstance(outcome, pexora.PexoraError)
+    assert outcome.code == pexora.ErrorCode.TIME_LIMIT
+    assert "time limit of 0.5 s" in str(outcome)
+    assert got[1][1] and got[1][1][0].percentage == 100
+    # As find_many on a cluster hands it back from a worker.
+    copy = pickle.loads(pickle.dumps(outcome))
+    assert type(copy) is pexora.SearchTimedOut
+    assert (str(copy), copy.code, copy.text, copy.filename) == (str(outcome), outcome.code, outcome.text, None)

@@ -18,7 +18,7 @@ named by the environment variable ``PEXORA_LIBRARY``.
 """
 
 from ._library import library_version
-from .errors import ErrorCode, PexoraError, SearchStopped
+from .errors import ErrorCode, PexoraError, SearchStopped, SearchTimedOut
 from .many import find_many
 from .picture import Picture
 from .screen import locate_on_screen, wait_for, wait_until_gone
@@ -31,6 +31,7 @@ __all__ = [
     "PexoraError",
     "Picture",
     "SearchStopped",
+    "SearchTimedOut",
     "find",
     "find_many",
     "library_version",
@@ -40,6 +41,6 @@ __all__ = [
 ]
 
 # Shown, and pickled, as pexora.PexoraError and so on, where they are imported from.
-for _public in (ErrorCode, Match, PexoraError, Picture, SearchStopped):
+for _public in (ErrorCode, Match, PexoraError, Picture, SearchStopped, SearchTimedOut):
     _public.__module__ = __name__
 del _public

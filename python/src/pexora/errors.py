@@ -42,3 +42,15 @@ class PexoraError(Exception):
 
 class SearchStopped(PexoraError):
     """A search that the ``stop`` event passed to ``find`` ended early."""
+
+
+class SearchTimedOut(PexoraError, TimeoutError):
+    """A search that passed the ``timeout`` given to ``find``.
+
+    A TimeoutError, as ``find`` promises, and a PexoraError with the code
+    ``TIME_LIMIT``, so that ``find_many`` reports it for its picture alone.
+    """
+
+    def __reduce__(self) -> tuple[type, tuple[str, int, str, str | None]]:
+        # OSError keeps only two of the arguments; the copy needs all four.
+        return (type(self), (str(self.args[0]), int(self.code), self.text, self.filename))

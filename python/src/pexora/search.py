@@ -15,7 +15,7 @@ from . import _options
 from . import _records as r
 from ._exit_guard import CALLS
 from ._library import LIBRARY, check, error_text, library_version
-from .errors import SearchStopped
+from .errors import SearchStopped, SearchTimedOut
 from .picture import Picture, Source
 
 
@@ -264,7 +264,8 @@ def find(
         raise report.error
     doing = f"cannot search for {picture_for._name} ({_size(picture_for)}) in {picture_in._name} ({_size(picture_in)})"
     if code == r.PX_ERROR_TIME_LIMIT:
-        raise TimeoutError(f"{doing}: the search took longer than its time limit of {timeout:g} s")
+        raise SearchTimedOut(f"{doing}: the search took longer than its time limit of {timeout:g} s", code,
+                             error_text(code))
     if code == r.PX_ERROR_STOPPED and interrupt.stopped:
         raise SearchStopped(f"{doing}: stopped, since stop was set", code, error_text(code))
     check(code, doing)
