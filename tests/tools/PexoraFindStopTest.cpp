@@ -37,13 +37,15 @@ struct Stopped {
   std::string out, err;
 };
 
-// Runs the tool in the samples folder; sends `signal` (0: none) once it has
-// searched for `after`.
-Stopped RunTool(std::vector<std::string> extra, int signal, std::chrono::milliseconds after) {
+// Runs the tool in the samples folder on `pictures` (SEARCH_IN SEARCH_FOR
+// unless given); sends `signal` (0: none) once it has searched for `after`.
+Stopped RunTool(std::vector<std::string> extra, int signal, std::chrono::milliseconds after,
+                const std::vector<std::string>& pictures = {"SearchIn2.jpg", "SearchForResample.jpg"}) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("pexora-find-stop-" + std::to_string(getpid()));
   std::filesystem::create_directories(folder);
-  std::vector<std::string> arguments = {PEXORA_FIND, "SearchIn2.jpg", "SearchForResample.jpg"};
+  std::vector<std::string> arguments = {PEXORA_FIND};
+  arguments.insert(arguments.end(), pictures.begin(), pictures.end());
   arguments.insert(arguments.end(), kEndlessSearch.begin(), kEndlessSearch.end());
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
@@ -108,6 +110,20 @@ TEST(PexoraFindStopTest, ASignalStopsTheSearchWithTheShellsCodeAndNoOutput) {
       // 0.2 s on a quiet machine; the test allows for a loaded one.
       EXPECT_LT(run.seconds, 3.0);
     }
+  }
+}
+
+TEST(PexoraFindStopTest, ASignalStopsABatchWithTheShellsCodeAndNoHalfLine) {
+  // Every picture's search would take minutes; the batch runs one a thread.
+  const std::vector<std::string> batch = {"--batch",       "SearchForResample.jpg", "SearchIn2.jpg",
+                                          "SearchIn2.jpg", "SearchIn2.jpg",         "SearchIn2.jpg"};
+  for (const int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    const Stopped run = RunTool({"--json"}, signal, std::chrono::milliseconds(600), batch);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.exit, 128 + signal);
+    EXPECT_EQ(run.out, "");
+    EXPECT_LT(run.seconds, 3.0);
   }
 }
 

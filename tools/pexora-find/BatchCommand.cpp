@@ -14,6 +14,7 @@
 #include "MatchReport.h"
 #include "OrderedWork.h"
 #include "PictureWalk.h"
+#include "StopSignals.h"
 
 namespace pexora::find {
 
@@ -52,6 +53,8 @@ Outcome SearchOne(const SharedSearch& shared, const WalkedPicture& picture) {
     outcome.error = *picture.error;
     return outcome;
   }
+  // After a stop signal the pictures not begun are left alone.
+  if (StopSignals::Received() != 0) return outcome;
   try {
     LoadedPicture searchIn(picture.path, shared.settings.CreateParameters(shared.settings.resampleIn));
     if (searchIn.error()) {
@@ -119,7 +122,9 @@ int RunBatch(const FindSettings& settings, const std::string& searchForPath, con
     return kExitNothingFound;
   }
   KeepFreedMemoryForTheNextPicture();
+  const StopSignals signals;
   SharedSearch shared{settings, searchForPath, searchFor, settings.ProcessParameters(), settings.SearchOptions()};
+  shared.options.InterruptCallback = &StopSignals::Interrupted;
   // The pictures are spread over the threads; each search keeps to its own.
   shared.parameters.MultiThreadedProcessing = 0;
   const unsigned threads = settings.allThreads ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
@@ -130,11 +135,15 @@ int RunBatch(const FindSettings& settings, const std::string& searchForPath, con
       pictures.size(), threads, threads * kAheadPerThread, [&](size_t i) { return SearchOne(shared, pictures[i]); },
       [&](Outcome& outcome) {
         progress.Erase();
+        // Once a stop signal came, nothing more is printed: a picture whose
+        // search it cut short has no outcome to tell.
+        if (StopSignals::Received() != 0) return;
         Print(settings, pictures[at++], outcome, out, err);
         if (outcome.error) ++failed;
         if (!outcome.matches.empty()) ++matched;
         progress.Count(!outcome.matches.empty());
       });
+  if (StopSignals::Received() != 0) return ExitCodeFor(StopSignals::Received());
   if (matched > 0) return kExitFound;
   return failed == pictures.size() ? kExitError : kExitNothingFound;
 }
