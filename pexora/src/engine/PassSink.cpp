@@ -11,9 +11,17 @@ void PassSink::Take(const ScannedRow& row) {
   const std::optional<Match> threshold = best_.Threshold();
   thread_local std::vector<Match> offered;
   thread_local std::vector<uint64_t> columns;
+  thread_local std::vector<uint32_t> firstBounds;
   offered.clear();
   size_t met = 0, summed = 0;
   covered_.CoveredColumns(row.y, row.t.height, columns);
+  // Once the set is full, the first level of bounds for the whole row at once.
+  bool rowBounded = false;
+  const int levels = row.positions > 0 ? sums_.Levels(row.MatchAt(0)) : 0;  // the same for the row's size
+  if (threshold && row.positions > 0) {
+    firstBounds.resize(static_cast<size_t>(row.positions));
+    rowBounded = sums_.RowBounds(row.MatchAt(0), 0, row.positions, firstBounds.data());
+  }
   for (int32_t i = 0; i < row.positions; ++i) {
     if (row.differences[i] > row.tolerance) continue;
     Match m = row.MatchAt(i);
@@ -22,16 +30,20 @@ void PassSink::Take(const ScannedRow& row) {
     if (covered_.AnyInColumns(columns, m.x, m.width)) continue;
     ++met;
     // Within the threshold's percentage, a sum past the threshold's loses,
-    // and so does one whose bound passes it.
-    const int levels = sums_.Levels(m);
-    bool loses = false;
-    for (int level = 0; entering == 0 && level < levels && !loses; ++level) {
+    // and so does one whose bound passes it: the sum is needed only as far
+    // as the threshold's.
+    bool loses = entering == 0 && rowBounded && firstBounds[static_cast<size_t>(i)] > threshold->sum;
+    for (int level = rowBounded ? 1 : 0; entering == 0 && level < levels && !loses; ++level) {
       loses = sums_.SumAt(m, level) > threshold->sum;
     }
     if (loses) continue;
-    m.sum = sums_.SumAt(m, levels);
     ++summed;
-    if (entering == 0 && !IsBetterMatch(m, *threshold)) continue;
+    if (entering == 0) {
+      m.sum = sums_.SumWithin(m, threshold->sum);
+      if (!IsBetterMatch(m, *threshold)) continue;
+    } else {
+      m.sum = sums_.SumAt(m, levels);
+    }
     offered.push_back(m);
   }
   best_.Offer(offered);

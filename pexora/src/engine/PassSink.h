@@ -7,6 +7,7 @@
 #include "engine/RowSink.h"
 #include "engine/ScanProgress.h"
 #include "merge/BestCandidates.h"
+#include "merge/CandidateSums.h"
 #include "merge/CoveredArea.h"
 #include "merge/MatchSelection.h"
 
@@ -14,7 +15,7 @@ namespace pexora {
 
 class PassSink : public RowSink {
  public:
-  PassSink(BestCandidates& best, const CoveredArea& covered, SumSource& sums, ScanProgress& progress)
+  PassSink(BestCandidates& best, const CoveredArea& covered, CandidateSums& sums, ScanProgress& progress)
       : best_(best), covered_(covered), sums_(sums), progress_(progress) {}
 
   void Take(const ScannedRow& row) override;
@@ -22,7 +23,7 @@ class PassSink : public RowSink {
  private:
   BestCandidates& best_;
   const CoveredArea& covered_;
-  SumSource& sums_;
+  CandidateSums& sums_;
   ScanProgress& progress_;
 };
 

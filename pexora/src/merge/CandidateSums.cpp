@@ -1,5 +1,6 @@
 #include "merge/CandidateSums.h"
 
+#include "merge/BoundRows.h"
 #include "merge/RowSums.h"
 
 namespace pexora {
@@ -75,6 +76,18 @@ uint64_t CandidateSums::SumAt(const Match& m, int level) {
     if (p.bounds && level < p.bounds->Levels()) return p.bounds->Bound(*sums_, level, m.x, m.y);
     return SumOfDifferencesByRows(planes_, p.rows, m.x, m.y);
   });
+}
+
+bool CandidateSums::RowBounds(const Match& first, int level, int32_t count, uint32_t* out) {
+  return With(first, [&](const Prepared& p) {
+    if (!p.bounds || level >= p.bounds->Levels()) return false;
+    BoundsOfRow(*sums_, *p.bounds, level, first.x, first.y, count, out);
+    return true;
+  });
+}
+
+uint64_t CandidateSums::SumWithin(const Match& m, uint64_t limit) {
+  return With(m, [&](const Prepared& p) { return SumOfDifferencesByRows(planes_, p.rows, m.x, m.y, limit); });
 }
 
 }  // namespace pexora
