@@ -66,9 +66,12 @@ void BestMatchSink::Seed(const SearchTemplate& t, const PlaneSums& sums, const S
   };
   std::vector<Bounded> grid;
   const int32_t lastX = area_.X + area_.Width - t.width, lastY = area_.Y + area_.Height - t.height;
+  const int32_t positions = lastX - area_.X + 1;
+  std::vector<uint32_t> row(static_cast<size_t>(positions));
   for (int32_t y = area_.Y; y <= lastY; y += kSeedStep) {
     stop_.Check();
-    for (int32_t x = area_.X; x <= lastX; x += kSeedStep) grid.push_back({bounds.Bound(sums, 0, x, y), x, y});
+    BoundsOfRow(sums, bounds, 0, area_.X, y, positions, row.data());
+    for (int32_t i = 0; i < positions; i += kSeedStep) grid.push_back({row[static_cast<size_t>(i)], area_.X + i, y});
   }
   least(grid, kSeedBounded);
   if (bounds.Levels() > 1) {
