@@ -51,6 +51,14 @@ struct Pending {
   uint32_t level;
 };
 
+// The place and size of a ranked candidate, from its key alone: the merge
+// looks at the candidate itself only to keep it, since millions of them
+// taken in the order of their bounds lie all over memory.
+Match PlaceOf(const Ranked& r) {
+  const int32_t width = -r.width;
+  return {r.x, r.y, width, -r.area / width, 0, 0, 0};
+}
+
 Ranked RankedOf(const Pending& p, const std::vector<Match>& candidates) {
   const Match& m = candidates[p.index];
   return {p.sum, -m.width * m.height, m.y, m.x, -m.width, p.level, p.index};
@@ -239,16 +247,17 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
       while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
         if (++taken % kStopInterval == 0) stop.Check();
         const Ranked top = take();
-        Match& m = candidates[top.index];
-        if (overlapsKept(m)) {
+        const Match place = PlaceOf(top);
+        if (overlapsKept(place)) {
           ++decided;
-        } else if (int(top.level) < sums.Levels(m)) {
+        } else if (int(top.level) < sums.Levels(place)) {
           batch.push_back(top);
           continue;
         } else if (!batch.empty()) {
           putBack(top);  // the batch's refined sums may come first
           break;
         } else {
+          Match& m = candidates[top.index];
           m.sum = top.sum;
           grid.File(m, kept.size());
           kept.push_back(m);
@@ -262,7 +271,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
           batch.size(),
           [&](size_t i) {
             Ranked& r = batch[i];
-            r.sum = std::max(r.sum, sums.SumAt(candidates[r.index], int(++r.level)));
+            r.sum = std::max(r.sum, sums.SumAt(PlaceOf(r), int(++r.level)));
           },
           report);
       for (const Ranked& r : batch) putBack(r);

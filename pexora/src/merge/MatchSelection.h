@@ -28,7 +28,8 @@ bool Overlap(const Match& a, const Match& b);
 
 // What is known of candidates' sums of differences before they are
 // computed: lower bounds at levels 0, 1, ..., each at least the last, and at
-// level Levels(m) the exact sum.
+// level Levels(m) the exact sum. Both read only m's place and size (x, y,
+// width, height).
 class SumSource {
  public:
   virtual ~SumSource() = default;
