@@ -2,15 +2,18 @@
 // lanes hold neighbouring positions, so one search-for pixel is compared with
 // as many searched pixels as a vector holds, with one broadcast of its values.
 // The search-for pixels come in their rejecting order, and a vector of
-// positions stops as soon as every lane's count has passed the limit.
+// positions stops as soon as every lane's count has passed the limit. Blocks
+// of positions that BlockRejection rejects at once are not scanned.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "scan/PositionScan.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "image/HslColor.h"
+#include "scan/BlockRejection.h"
 #include "scan/PositionScan.h"
 #include "scan/ScalarScan.h"
 
@@ -44,7 +47,7 @@ HWY_INLINE const uint16_t* PlaneOf(const ChannelPlanes& in, int c, uint16_t) { r
 // 16-bit lanes (either model; the AHSL one adds the hue step).
 template <class D, bool kAhsl, int kFirstChannel>
 void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                 hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
+                 hn::TFromD<D> limit, int64_t* differences, size_t& sinceStop, const StopToken& stop) {
   using T = hn::TFromD<D>;
   static_assert(!kAhsl || sizeof(T) == 2, "the hue needs 16-bit lanes");
   const size_t lanes = hn::Lanes(d);
@@ -55,7 +58,6 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
   const auto one = hn::Set(d, T{1});
   const auto limitVector = hn::Set(d, limit);
   HWY_ALIGN T counted[hn::MaxLanes(d)];
-  size_t sinceStop = 0;
 
   for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
     const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
@@ -103,24 +105,25 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
 // template arguments, so that the inner loop carries no test of them.
 template <class D>
 void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-              hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
+              hn::TFromD<D> limit, int64_t* differences, size_t& sinceStop, const StopToken& stop) {
   const bool ahsl = t.model == ColorModel::kAhsl;
   if constexpr (sizeof(hn::TFromD<D>) == 2) {
-    if (ahsl && t.firstChannel == 0) return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences, stop);
-    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences, stop);
+    if (ahsl && t.firstChannel == 0)
+      return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
+    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
   }
-  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences, stop);
-  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences, stop);
+  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
+  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
 }
 
 void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                          uint8_t limit, int64_t* differences, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences, *stop);
+                          uint8_t limit, int64_t* differences, size_t* sinceStop, const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences, *sinceStop, *stop);
 }
 
 void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                    uint16_t limit, int64_t* differences, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences, *stop);
+                    uint16_t limit, int64_t* differences, size_t* sinceStop, const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences, *sinceStop, *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -142,13 +145,24 @@ void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_
   }
   // The vector counters saturate at 255 or 65535, so they decide only limits
   // below that.
-  if (t.model == ColorModel::kArgb && limit < 0xFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences, &stop);
-  } else if (limit < 0xFFFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences, &stop);
-  } else {
-    ScanRowScalar(in, t, y, x0, count, limit, differences, stop);
+  if (limit >= 0xFFFF) return ScanRowScalar(in, t, y, x0, count, limit, differences, stop);
+  thread_local std::vector<uint8_t> rejected;
+  rejected.assign(static_cast<size_t>(count), 0);
+  size_t sinceStop = 0;
+  RejectBlocks(in, t, y, x0, count, limit, rejected.data(), sinceStop, stop);
+  const auto scan = [&](int32_t first, int32_t length) {
+    if (t.model == ColorModel::kArgb && limit < 0xFF) {
+      HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)
+      (in, t, y, x0 + first, length, static_cast<uint8_t>(limit), differences + first, &sinceStop, &stop);
+    } else {
+      HWY_DYNAMIC_DISPATCH(ScanRowVectors)
+      (in, t, y, x0 + first, length, static_cast<uint16_t>(limit), differences + first, &sinceStop, &stop);
+    }
+  };
+  for (int32_t k = 0; k < count; ++k) {
+    if (rejected[static_cast<size_t>(k)] != 0) differences[k] = limit + 1;
   }
+  ForEachKept(rejected.data(), count, scan);
 }
 
 }  // namespace pexora

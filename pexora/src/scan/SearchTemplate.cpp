@@ -87,6 +87,8 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       p.x = x;
       p.y = y;
       p.offset = int64_t{y} * searchedWidth + x;
+      for (size_t r = 0; r < kRunWidths.size(); ++r)
+        p.runOffset[r] = RunOffset(x, y, kRunWidths[r], RunStride(searchedWidth, kRunWidths[r]));
       // Without a mask the colour counts as it is, as if opaque.
       const uint32_t opacity = settings.alphaMask ? alpha : 255;
       const auto& tolerance = settings.tolerance;
