@@ -65,6 +65,10 @@ void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_
 
   for (int32_t bx = x0 / w * w; bx <= last; bx += lanes * w) {
     const int32_t valid = std::min(lanes, (last - bx) / w + 1);
+    // Vectors whose positions wider blocks already rejected are not tried again.
+    const uint8_t* const first = rejected + (std::max(x0, bx) - x0);
+    const uint8_t* const end = rejected + (std::min(last, bx + valid * w - 1) - x0 + 1);
+    if (std::find(first, end, uint8_t{0}) == end) continue;
     const size_t base = runs.Index(bx, y);
     // Lanes past the row's end start out passed, so they never hold a vector up.
     auto counts = hn::IfThenElse(hn::FirstN(d, static_cast<size_t>(valid)), zero, hn::Set(d, static_cast<T>(~T{0})));
@@ -144,17 +148,14 @@ void RejectBlocks(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, i
   if (limit >= 0xFFFF || t.tested == 0) return;
   for (size_t level = 0; level < in.runs.size(); ++level) {
     const RunBounds& runs = in.runs[level];
-    const auto reject = [&](int32_t first, int32_t length) {
-      // The counters saturate at 255 or 65535, so 8-bit lanes decide limits below 255 only.
-      if (t.model == ColorModel::kArgb && limit < 0xFF) {
-        HWY_DYNAMIC_DISPATCH(RejectNarrowBlocks)
-        (runs, t, level, y, x0 + first, length, static_cast<uint8_t>(limit), rejected + first, &sinceStop, &stop);
-      } else {
-        HWY_DYNAMIC_DISPATCH(RejectWideBlocks)
-        (runs, t, level, y, x0 + first, length, static_cast<uint16_t>(limit), rejected + first, &sinceStop, &stop);
-      }
-    };
-    ForEachKept(rejected, count, reject);
+    // The counters saturate at 255 or 65535, so 8-bit lanes decide limits below 255 only.
+    if (t.model == ColorModel::kArgb && limit < 0xFF) {
+      HWY_DYNAMIC_DISPATCH(RejectNarrowBlocks)
+      (runs, t, level, y, x0, count, static_cast<uint8_t>(limit), rejected, &sinceStop, &stop);
+    } else {
+      HWY_DYNAMIC_DISPATCH(RejectWideBlocks)
+      (runs, t, level, y, x0, count, static_cast<uint16_t>(limit), rejected, &sinceStop, &stop);
+    }
   }
 }
 

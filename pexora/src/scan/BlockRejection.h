@@ -26,20 +26,4 @@ namespace pexora {
 void RejectBlocks(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
                   uint8_t* rejected, size_t& sinceStop, const StopToken& stop);
 
-// Calls run(first, length) for every stretch of positions x0 + first .. x0 +
-// first + length - 1 that `rejected` leaves, in order.
-template <class Run>
-void ForEachKept(const uint8_t* rejected, int32_t count, Run run) {
-  for (int32_t k = 0; k < count;) {
-    if (rejected[k] != 0) {
-      ++k;
-      continue;
-    }
-    int32_t end = k + 1;
-    while (end < count && rejected[end] == 0) ++end;
-    run(k, end - k);
-    k = end;
-  }
-}
-
 }  // namespace pexora

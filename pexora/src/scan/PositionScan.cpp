@@ -47,7 +47,8 @@ HWY_INLINE const uint16_t* PlaneOf(const ChannelPlanes& in, int c, uint16_t) { r
 // 16-bit lanes (either model; the AHSL one adds the hue step).
 template <class D, bool kAhsl, int kFirstChannel>
 void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                 hn::TFromD<D> limit, int64_t* differences, size_t& sinceStop, const StopToken& stop) {
+                 hn::TFromD<D> limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
+                 const StopToken& stop) {
   using T = hn::TFromD<D>;
   static_assert(!kAhsl || sizeof(T) == 2, "the hue needs 16-bit lanes");
   const size_t lanes = hn::Lanes(d);
@@ -61,6 +62,12 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
 
   for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
     const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
+    // Vectors whose every position a block rejected are not scanned.
+    if (std::find(rejected + bx, rejected + bx + static_cast<int32_t>(valid), uint8_t{0}) ==
+        rejected + bx + static_cast<int32_t>(valid)) {
+      std::fill(differences + bx, differences + bx + static_cast<int32_t>(valid), int64_t{limit} + 1);
+      continue;
+    }
     const size_t base = in.Index(x0 + bx, y);
     // Lanes past the row's end start out failed, so they never hold a vector up.
     auto counts = hn::IfThenElse(hn::FirstN(d, valid), zero, hn::Set(d, static_cast<T>(~T{0})));
@@ -105,25 +112,29 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
 // template arguments, so that the inner loop carries no test of them.
 template <class D>
 void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-              hn::TFromD<D> limit, int64_t* differences, size_t& sinceStop, const StopToken& stop) {
+              hn::TFromD<D> limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
+              const StopToken& stop) {
   const bool ahsl = t.model == ColorModel::kAhsl;
   if constexpr (sizeof(hn::TFromD<D>) == 2) {
     if (ahsl && t.firstChannel == 0)
-      return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
-    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
+      return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
+    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
   }
-  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
-  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences, sinceStop, stop);
+  if (t.firstChannel == 0)
+    return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
+  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
 }
 
 void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                          uint8_t limit, int64_t* differences, size_t* sinceStop, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences, *sinceStop, *stop);
+                          uint8_t limit, const uint8_t* rejected, int64_t* differences, size_t* sinceStop,
+                          const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, rejected, differences, *sinceStop, *stop);
 }
 
 void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                    uint16_t limit, int64_t* differences, size_t* sinceStop, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences, *sinceStop, *stop);
+                    uint16_t limit, const uint8_t* rejected, int64_t* differences, size_t* sinceStop,
+                    const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, rejected, differences, *sinceStop, *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -150,19 +161,13 @@ void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_
   rejected.assign(static_cast<size_t>(count), 0);
   size_t sinceStop = 0;
   RejectBlocks(in, t, y, x0, count, limit, rejected.data(), sinceStop, stop);
-  const auto scan = [&](int32_t first, int32_t length) {
-    if (t.model == ColorModel::kArgb && limit < 0xFF) {
-      HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)
-      (in, t, y, x0 + first, length, static_cast<uint8_t>(limit), differences + first, &sinceStop, &stop);
-    } else {
-      HWY_DYNAMIC_DISPATCH(ScanRowVectors)
-      (in, t, y, x0 + first, length, static_cast<uint16_t>(limit), differences + first, &sinceStop, &stop);
-    }
-  };
-  for (int32_t k = 0; k < count; ++k) {
-    if (rejected[static_cast<size_t>(k)] != 0) differences[k] = limit + 1;
+  if (t.model == ColorModel::kArgb && limit < 0xFF) {
+    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)
+    (in, t, y, x0, count, static_cast<uint8_t>(limit), rejected.data(), differences, &sinceStop, &stop);
+  } else {
+    HWY_DYNAMIC_DISPATCH(ScanRowVectors)
+    (in, t, y, x0, count, static_cast<uint16_t>(limit), rejected.data(), differences, &sinceStop, &stop);
   }
-  ForEachKept(rejected.data(), count, scan);
 }
 
 }  // namespace pexora
