@@ -21,7 +21,8 @@
 namespace pexora::test {
 namespace {
 
-enum class Kind { kNatural, kPalette, kFlat };
+// kTranslucent: a palette picture with alpha, where alpha decides too.
+enum class Kind { kNatural, kPalette, kTranslucent, kFlat };
 
 struct BlockCase {
   const char* what;
@@ -43,6 +44,8 @@ struct BlockCase {
 const BlockCase kCases[] = {
     {"exact palette", PX_COMPARE_TYPE_EXACT, Kind::kPalette, 0, 0, 0, 5, 0, 0, true},
     {"argb palette, ranges touching the bounds", PX_COMPARE_TYPE_RELATIVE_ARGB, Kind::kPalette, 1, 0, 2, 6, 3, 0, true},
+    {"argb translucent", PX_COMPARE_TYPE_RELATIVE_ARGB, Kind::kTranslucent, 2, 0, 2, 6, 0, 0, true},
+    {"ahsl translucent", PX_COMPARE_TYPE_RELATIVE_AHSL, Kind::kTranslucent, 0, 0.01, 2, 6, 1, 0, true},
     {"argb flat, one step apart", PX_COMPARE_TYPE_RELATIVE_ARGB, Kind::kFlat, 0, 0, 1, 7, 0, 5, true},
     {"argb natural in a region", PX_COMPARE_TYPE_RELATIVE_ARGB, Kind::kNatural, 12, 0, 10, 12, 17, 9, true},
     {"argb alpha mask", PX_COMPARE_TYPE_RELATIVE_ARGB_ALPHA, Kind::kNatural, 10, 0, 6, 10, 1, 0, true},
@@ -68,6 +71,7 @@ Image SearchedPicture(const BlockCase& c) {
   }
   switch (c.kind) {
     case Kind::kPalette: return PalettePicture(width, height, 7);
+    case Kind::kTranslucent: return PalettePicture(width, height, 13, true);
     case Kind::kFlat: return FlatPicture(width, height, 8);
     case Kind::kNatural: break;
   }

@@ -33,6 +33,7 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const St
     if (i % kStopInterval == 0) stop.Check();
     const uint32_t argb = picture.pixels[i];
     planes.channel[0][i] = static_cast<uint16_t>(AlphaOf(argb));
+    planes.opaque = planes.opaque && AlphaOf(argb) == 255;
     if (model == ColorModel::kArgb) {
       planes.channel[1][i] = static_cast<uint16_t>(RedOf(argb));
       planes.channel[2][i] = static_cast<uint16_t>(GreenOf(argb));

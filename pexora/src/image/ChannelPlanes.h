@@ -29,6 +29,7 @@ struct ChannelPlanes {
   std::array<std::vector<uint16_t>, 4> channel;
   // ARGB only: the same four planes in 8 bits, for twice as many lanes.
   std::array<std::vector<uint8_t>, 4> narrow;
+  bool opaque = true;  // every alpha is 255
   // The bounds over runs of each width of kRunWidths, in that order, or none.
   std::vector<RunBounds> runs;
 

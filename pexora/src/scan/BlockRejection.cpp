@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "scan/BlockRejection.h"
+#include "scan/ComparedChannels.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace pexora {
@@ -67,8 +68,8 @@ void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_
     const int32_t valid = std::min(lanes, (last - bx) / w + 1);
     // Vectors whose positions wider blocks already rejected are not tried again.
     const uint8_t* const first = rejected + (std::max(x0, bx) - x0);
-    const uint8_t* const end = rejected + (std::min(last, bx + valid * w - 1) - x0 + 1);
-    if (std::find(first, end, uint8_t{0}) == end) continue;
+    const uint8_t* const stretchEnd = rejected + (std::min(last, bx + valid * w - 1) - x0 + 1);
+    if (std::find(first, stretchEnd, uint8_t{0}) == stretchEnd) continue;
     const size_t base = runs.Index(bx, y);
     // Lanes past the row's end start out passed, so they never hold a vector up.
     auto counts = hn::IfThenElse(hn::FirstN(d, static_cast<size_t>(valid)), zero, hn::Set(d, static_cast<T>(~T{0})));
@@ -106,31 +107,36 @@ void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_
 // The kernel for a template: its channels and colour model as template
 // arguments, the bounds in 8 bits for ARGB and 16 for AHSL.
 template <class D>
-void RejectWith(D d, const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0, int32_t count,
-                hn::TFromD<D> limit, uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
+void RejectWith(D d, const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
+                int32_t x0, int32_t count, hn::TFromD<D> limit, uint8_t* rejected, size_t& sinceStop,
+                const StopToken& stop) {
   if constexpr (sizeof(hn::TFromD<D>) == 2) {
     if (t.model == ColorModel::kAhsl) {
-      if (t.firstChannel == 0)
+      if (firstChannel == 0)
         return RejectVectors<D, uint16_t, true, 0>(d, uint16_t{}, runs, t, level, y, x0, count, limit, rejected,
                                                    sinceStop, stop);
       return RejectVectors<D, uint16_t, true, 1>(d, uint16_t{}, runs, t, level, y, x0, count, limit, rejected,
                                                  sinceStop, stop);
     }
   }
-  if (t.firstChannel == 0)
+  if (firstChannel == 0)
     return RejectVectors<D, uint8_t, false, 0>(d, uint8_t{}, runs, t, level, y, x0, count, limit, rejected, sinceStop,
                                                stop);
   RejectVectors<D, uint8_t, false, 1>(d, uint8_t{}, runs, t, level, y, x0, count, limit, rejected, sinceStop, stop);
 }
 
-void RejectNarrowBlocks(const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
-                        int32_t count, uint8_t limit, uint8_t* rejected, size_t* sinceStop, const StopToken* stop) {
-  RejectWith(hn::ScalableTag<uint8_t>(), runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
+void RejectNarrowBlocks(const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
+                        int32_t x0, int32_t count, uint8_t limit, uint8_t* rejected, size_t* sinceStop,
+                        const StopToken* stop) {
+  RejectWith(hn::ScalableTag<uint8_t>(), runs, t, firstChannel, level, y, x0, count, limit, rejected, *sinceStop,
+             *stop);
 }
 
-void RejectWideBlocks(const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
-                      int32_t count, uint16_t limit, uint8_t* rejected, size_t* sinceStop, const StopToken* stop) {
-  RejectWith(hn::ScalableTag<uint16_t>(), runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
+void RejectWideBlocks(const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
+                      int32_t x0, int32_t count, uint16_t limit, uint8_t* rejected, size_t* sinceStop,
+                      const StopToken* stop) {
+  RejectWith(hn::ScalableTag<uint16_t>(), runs, t, firstChannel, level, y, x0, count, limit, rejected, *sinceStop,
+             *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -146,15 +152,16 @@ HWY_EXPORT(RejectWideBlocks);
 void RejectBlocks(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
                   uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
   if (limit >= 0xFFFF || t.tested == 0) return;
+  const int firstChannel = FirstComparedChannel(in, t);
   for (size_t level = 0; level < in.runs.size(); ++level) {
     const RunBounds& runs = in.runs[level];
     // The counters saturate at 255 or 65535, so 8-bit lanes decide limits below 255 only.
     if (t.model == ColorModel::kArgb && limit < 0xFF) {
       HWY_DYNAMIC_DISPATCH(RejectNarrowBlocks)
-      (runs, t, level, y, x0, count, static_cast<uint8_t>(limit), rejected, &sinceStop, &stop);
+      (runs, t, firstChannel, level, y, x0, count, static_cast<uint8_t>(limit), rejected, &sinceStop, &stop);
     } else {
       HWY_DYNAMIC_DISPATCH(RejectWideBlocks)
-      (runs, t, level, y, x0, count, static_cast<uint16_t>(limit), rejected, &sinceStop, &stop);
+      (runs, t, firstChannel, level, y, x0, count, static_cast<uint16_t>(limit), rejected, &sinceStop, &stop);
     }
   }
 }

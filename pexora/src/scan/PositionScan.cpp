@@ -14,6 +14,7 @@
 
 #include "image/HslColor.h"
 #include "scan/BlockRejection.h"
+#include "scan/ComparedChannels.h"
 #include "scan/PositionScan.h"
 #include "scan/ScalarScan.h"
 
@@ -116,11 +117,11 @@ void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, 
               const StopToken& stop) {
   const bool ahsl = t.model == ColorModel::kAhsl;
   if constexpr (sizeof(hn::TFromD<D>) == 2) {
-    if (ahsl && t.firstChannel == 0)
+    if (ahsl && FirstComparedChannel(in, t) == 0)
       return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
     if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
   }
-  if (t.firstChannel == 0)
+  if (FirstComparedChannel(in, t) == 0)
     return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
   ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
 }

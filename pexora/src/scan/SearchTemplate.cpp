@@ -135,6 +135,8 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
     sorted[start[key[i]]++] = t.pixels[i];
   }
   t.pixels = std::move(sorted);
+  t.acceptsOpaque = std::all_of(t.pixels.begin(), t.pixels.begin() + static_cast<std::ptrdiff_t>(t.tested),
+                                [](const TemplatePixel& p) { return p.high[0] == 255; });
   return t;
 }
 

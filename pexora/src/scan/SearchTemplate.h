@@ -50,6 +50,8 @@ struct SearchTemplate {
   // The first `tested` pixels in their rejecting order, then those that never differ.
   std::vector<TemplatePixel> pixels;
   size_t tested = 0;
+  // Every tested pixel accepts alpha 255.
+  bool acceptsOpaque = false;
 
   int64_t Compared() const { return static_cast<int64_t>(pixels.size()); }
 };
