@@ -23,8 +23,10 @@ namespace pexora {
 struct ChannelPlanes;
 
 // The run widths, widest first: a search tries to reject a row's positions
-// in blocks of each width in turn before it tests them one by one.
-inline constexpr std::array<int32_t, 2> kRunWidths = {16, 4};
+// in blocks of each width in turn before it tests them one by one. On
+// photographs and screenshots one width of 32 rejected fastest; 64 alone, and
+// 64, 16 or 4 after a wider one, cost more than they saved.
+inline constexpr std::array<int32_t, 1> kRunWidths = {32};
 
 // The runs of one phase in a row of `width` pixels.
 inline size_t RunStride(int32_t width, int32_t runWidth) {

@@ -27,34 +27,19 @@ constexpr size_t kStopInterval = size_t{1} << 16;
 // tested one by one anyway.
 constexpr size_t kBudgetFactor = 4;
 
-// The bounds in the plane type P.
-HWY_INLINE const uint8_t* LowOf(const RunBounds& r, int c, uint8_t) { return r.narrowLow[c].data(); }
-HWY_INLINE const uint8_t* HighOf(const RunBounds& r, int c, uint8_t) { return r.narrowHigh[c].data(); }
-HWY_INLINE const uint16_t* LowOf(const RunBounds& r, int c, uint16_t) { return r.low[c].data(); }
-HWY_INLINE const uint16_t* HighOf(const RunBounds& r, int c, uint16_t) { return r.high[c].data(); }
-
-// Lanes of D loaded from bounds of type P, widened where P is narrower.
-template <class D, class P>
-HWY_INLINE hn::VFromD<D> LoadBounds(D d, const P* from) {
-  if constexpr (sizeof(P) == sizeof(hn::TFromD<D>)) {
-    return hn::LoadU(d, from);
-  } else {
-    return hn::PromoteTo(d, hn::LoadU(hn::Rebind<P, D>(), from));
-  }
-}
-
-template <class D, class P, bool kAhsl, int kFirstChannel>
-void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
-                   int32_t count, hn::TFromD<D> limit, uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
-  using T = hn::TFromD<D>;
+// The AHSL kernel: 16-bit bounds of alpha, chroma and lightness in 16-bit
+// lanes, counts saturating at 65535.
+template <class D, int kFirstChannel>
+void RejectWideVectors(D d, const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
+                       int32_t count, uint16_t limit, uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
+  using T = uint16_t;
   const int32_t w = runs.runWidth;
   const auto lanes = static_cast<int32_t>(hn::Lanes(d));
-  const P* low[4] = {};
-  const P* high[4] = {};
+  const T* low[4] = {};
+  const T* high[4] = {};
   for (int c = kFirstChannel; c < 4; ++c) {
-    if (kAhsl && c == 1) continue;
-    low[c] = LowOf(runs, c, P{});
-    high[c] = HighOf(runs, c, P{});
+    low[c] = runs.low[c].data();
+    high[c] = runs.high[c].data();
   }
   const TemplatePixel* const pixels = t.pixels.data();
   const size_t budget = std::min(t.tested, kBudgetFactor * (size_t{limit} + 1));
@@ -85,9 +70,9 @@ void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_
         const size_t at = base + static_cast<size_t>(p.runOffset[level]);
         auto over = zero;
         for (int c = kFirstChannel; c < 4; ++c) {
-          if (kAhsl && c == 1) continue;  // the hue is not bounded
-          const auto least = LoadBounds(d, low[c] + at);
-          const auto most = LoadBounds(d, high[c] + at);
+          if (c == 1) continue;  // the hue is not bounded
+          const auto least = hn::LoadU(d, low[c] + at);
+          const auto most = hn::LoadU(d, high[c] + at);
           over = hn::Or(over, hn::Or(hn::SaturatedSub(hn::Set(d, static_cast<T>(p.low[c])), most),
                                      hn::SaturatedSub(least, hn::Set(d, static_cast<T>(p.high[c])))));
         }
@@ -104,39 +89,109 @@ void RejectVectors(D d, P, const RunBounds& runs, const SearchTemplate& t, size_
   }
 }
 
-// The kernel for a template: its channels and colour model as template
-// arguments, the bounds in 8 bits for ARGB and 16 for AHSL.
-template <class D>
-void RejectWith(D d, const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
-                int32_t x0, int32_t count, hn::TFromD<D> limit, uint8_t* rejected, size_t& sinceStop,
-                const StopToken& stop) {
-  if constexpr (sizeof(hn::TFromD<D>) == 2) {
-    if (t.model == ColorModel::kAhsl) {
-      if (firstChannel == 0)
-        return RejectVectors<D, uint16_t, true, 0>(d, uint16_t{}, runs, t, level, y, x0, count, limit, rejected,
-                                                   sinceStop, stop);
-      return RejectVectors<D, uint16_t, true, 1>(d, uint16_t{}, runs, t, level, y, x0, count, limit, rejected,
-                                                 sinceStop, stop);
+// The ARGB kernel for every limit below 65535: 8-bit bounds in 8-bit lanes,
+// twice as many as 16-bit ones. The lanes count at most kFold tests before
+// their counts are added to per-lane totals, so they never saturate; each
+// lane's `need` is what it still lacks to pass the limit, capped at 255.
+constexpr size_t kFold = 248;
+
+template <class D, int kFirstChannel>
+void RejectNarrowVectors(D d, const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
+                         int32_t count, uint32_t limit, uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
+  const int32_t w = runs.runWidth;
+  const auto lanes = static_cast<int32_t>(hn::Lanes(d));
+  const uint8_t* low[4] = {};
+  const uint8_t* high[4] = {};
+  for (int c = kFirstChannel; c < 4; ++c) {
+    low[c] = runs.narrowLow[c].data();
+    high[c] = runs.narrowHigh[c].data();
+  }
+  const TemplatePixel* const pixels = t.pixels.data();
+  const size_t budget = std::min(t.tested, kBudgetFactor * (size_t{limit} + 1));
+  const auto zero = hn::Zero(d);
+  const auto one = hn::Set(d, uint8_t{1});
+  HWY_ALIGN uint8_t counted[hn::MaxLanes(d)];
+  HWY_ALIGN uint8_t need[hn::MaxLanes(d)];
+  uint32_t total[hn::MaxLanes(d)];
+  const int32_t last = x0 + count - 1;
+
+  for (int32_t bx = x0 / w * w; bx <= last; bx += lanes * w) {
+    const int32_t valid = std::min(lanes, (last - bx) / w + 1);
+    // Vectors whose positions wider blocks already rejected are not tried again.
+    const uint8_t* const first = rejected + (std::max(x0, bx) - x0);
+    const uint8_t* const stretchEnd = rejected + (std::min(last, bx + valid * w - 1) - x0 + 1);
+    if (std::find(first, stretchEnd, uint8_t{0}) == stretchEnd) continue;
+    const size_t base = runs.Index(bx, y);
+    // Lanes past the row's end need nothing, so they never hold a vector up.
+    for (int32_t k = 0; k < lanes; ++k) {
+      total[k] = 0;
+      need[k] = k < valid ? static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1)) : 0;
+    }
+    auto needs = hn::Load(d, need);
+    auto counts = zero;
+    bool passed = false;
+    const auto fold = [&] {
+      hn::Store(counts, d, counted);
+      passed = true;
+      for (int32_t k = 0; k < lanes; ++k) {
+        total[k] += counted[k];
+        need[k] =
+            k >= valid || total[k] > limit ? 0 : static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1 - total[k]));
+        passed = passed && need[k] == 0;
+      }
+      needs = hn::Load(d, need);
+      counts = zero;
+    };
+    size_t i = 0, folded = 0;
+    while (i < budget && !passed) {
+      const size_t end = std::min(budget, i + kCheckInterval);
+      if ((sinceStop += kCheckInterval) >= kStopInterval) {
+        sinceStop = 0;
+        stop.Check();
+      }
+      for (; i < end; ++i) {
+        const TemplatePixel& p = pixels[i];
+        const size_t at = base + static_cast<size_t>(p.runOffset[level]);
+        auto over = zero;
+        for (int c = kFirstChannel; c < 4; ++c) {
+          const auto least = hn::LoadU(d, low[c] + at);
+          const auto most = hn::LoadU(d, high[c] + at);
+          over = hn::Or(over, hn::Or(hn::SaturatedSub(hn::Set(d, static_cast<uint8_t>(p.low[c])), most),
+                                     hn::SaturatedSub(least, hn::Set(d, static_cast<uint8_t>(p.high[c])))));
+        }
+        counts = hn::Add(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
+      }
+      // Every lane has what it needed, or the counts could not take more.
+      if (hn::AllTrue(d, hn::Eq(hn::SaturatedSub(needs, counts), zero)) || i - folded >= kFold) {
+        fold();
+        folded = i;
+      }
+    }
+    if (!passed) fold();
+    for (int32_t k = 0; k < valid; ++k) {
+      if (total[k] <= limit) continue;
+      const int32_t from = std::max(x0, bx + k * w), to = std::min(last, bx + k * w + w - 1);
+      std::fill(rejected + (from - x0), rejected + (to - x0) + 1, uint8_t{1});
     }
   }
-  if (firstChannel == 0)
-    return RejectVectors<D, uint8_t, false, 0>(d, uint8_t{}, runs, t, level, y, x0, count, limit, rejected, sinceStop,
-                                               stop);
-  RejectVectors<D, uint8_t, false, 1>(d, uint8_t{}, runs, t, level, y, x0, count, limit, rejected, sinceStop, stop);
 }
 
 void RejectNarrowBlocks(const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
-                        int32_t x0, int32_t count, uint8_t limit, uint8_t* rejected, size_t* sinceStop,
+                        int32_t x0, int32_t count, uint32_t limit, uint8_t* rejected, size_t* sinceStop,
                         const StopToken* stop) {
-  RejectWith(hn::ScalableTag<uint8_t>(), runs, t, firstChannel, level, y, x0, count, limit, rejected, *sinceStop,
-             *stop);
+  const hn::ScalableTag<uint8_t> d;
+  if (firstChannel == 0)
+    return RejectNarrowVectors<decltype(d), 0>(d, runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
+  RejectNarrowVectors<decltype(d), 1>(d, runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
 }
 
 void RejectWideBlocks(const RunBounds& runs, const SearchTemplate& t, int firstChannel, size_t level, int32_t y,
                       int32_t x0, int32_t count, uint16_t limit, uint8_t* rejected, size_t* sinceStop,
                       const StopToken* stop) {
-  RejectWith(hn::ScalableTag<uint16_t>(), runs, t, firstChannel, level, y, x0, count, limit, rejected, *sinceStop,
-             *stop);
+  const hn::ScalableTag<uint16_t> d;
+  if (firstChannel == 0)
+    return RejectWideVectors<decltype(d), 0>(d, runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
+  RejectWideVectors<decltype(d), 1>(d, runs, t, level, y, x0, count, limit, rejected, *sinceStop, *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -155,10 +210,10 @@ void RejectBlocks(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, i
   const int firstChannel = FirstComparedChannel(in, t);
   for (size_t level = 0; level < in.runs.size(); ++level) {
     const RunBounds& runs = in.runs[level];
-    // The counters saturate at 255 or 65535, so 8-bit lanes decide limits below 255 only.
-    if (t.model == ColorModel::kArgb && limit < 0xFF) {
+    // ARGB bounds fit 8-bit lanes at every limit; the AHSL ones need 16 bits.
+    if (t.model == ColorModel::kArgb) {
       HWY_DYNAMIC_DISPATCH(RejectNarrowBlocks)
-      (runs, t, firstChannel, level, y, x0, count, static_cast<uint8_t>(limit), rejected, &sinceStop, &stop);
+      (runs, t, firstChannel, level, y, x0, count, static_cast<uint32_t>(limit), rejected, &sinceStop, &stop);
     } else {
       HWY_DYNAMIC_DISPATCH(RejectWideBlocks)
       (runs, t, firstChannel, level, y, x0, count, static_cast<uint16_t>(limit), rejected, &sinceStop, &stop);
