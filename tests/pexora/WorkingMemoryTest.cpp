@@ -65,7 +65,7 @@ TEST(WorkingMemory, ResamplesThatWouldPassTheLimitAreToldFromTheirSizes) {
 }
 
 TEST(WorkingMemory, PlanesLargerThanTheCacheAreReleasedWhenTheSearchEnds) {
-  // Planes of 28 bytes a pixel in ARGB and 32 in AHSL (with their run bounds),
+  // Planes of 20 bytes a pixel in ARGB and AHSL (with their run bounds),
   // both above a cache of 1 MiB.
   const int32_t width = 600, height = 500;
   PlaneCache cache(static_cast<size_t>(kMiB));
