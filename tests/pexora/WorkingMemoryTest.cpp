@@ -65,10 +65,11 @@ TEST(WorkingMemory, ResamplesThatWouldPassTheLimitAreToldFromTheirSizes) {
 }
 
 TEST(WorkingMemory, PlanesLargerThanTheCacheAreReleasedWhenTheSearchEnds) {
-  // Planes of 12 bytes a pixel in ARGB and 8 in AHSL, both above a cache of 1 MiB.
+  // Planes of 20 bytes a pixel in ARGB and AHSL (with their run bounds),
+  // both above a cache of 1 MiB.
   const int32_t width = 600, height = 500;
   PlaneCache cache(static_cast<size_t>(kMiB));
-  ASSERT_GT(PlaneBytesFor(int64_t{width} * height, ColorModel::kAhsl), size_t(kMiB));
+  ASSERT_GT(PlaneBytesFor(width, height, ColorModel::kAhsl), size_t(kMiB));
   Image picture = Uniform(width, height, 0xFF406080u);
   const Image part = RandomPicture(8, 8, 92);
   for (int32_t y = 0; y < 8; ++y) {
@@ -84,7 +85,7 @@ TEST(WorkingMemory, PlanesLargerThanTheCacheAreReleasedWhenTheSearchEnds) {
         in, of, MakeCompareSettings(p), 2, [](double) {}, cache);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].x, 200);
-    const auto planes = static_cast<int64_t>(PlaneBytesFor(int64_t{width} * height, MakeCompareSettings(p).model));
+    const auto planes = static_cast<int64_t>(PlaneBytesFor(width, height, MakeCompareSettings(p).model));
     EXPECT_GE(meter.Peak(), planes);        // the planes were there during the search
     EXPECT_LT(meter.Current(), 64 * 1024);  // and are gone after it
     EXPECT_EQ(cache.Bytes(), 0u);
@@ -92,7 +93,7 @@ TEST(WorkingMemory, PlanesLargerThanTheCacheAreReleasedWhenTheSearchEnds) {
 }
 
 TEST(WorkingMemory, TheCacheKeepsRecentPlanesWithinItsBudget) {
-  const auto bytes = [](int32_t side) { return PlaneBytesFor(int64_t{side} * side, ColorModel::kArgb); };
+  const auto bytes = [](int32_t side) { return PlaneBytesFor(side, side, ColorModel::kArgb); };
   PlaneCache cache(2 * bytes(100) + bytes(100) / 2);  // room for two of 100 x 100
   {
     const SearchObject a(Uniform(100, 100, 0xFF000001u)), b(Uniform(100, 100, 0xFF000002u)),
@@ -124,7 +125,7 @@ TEST(WorkingMemory, TheCacheKeepsRecentPlanesWithinItsBudget) {
 TEST(WorkingMemory, PlaneSizesAreKnownBeforeThePlanesAreBuilt) {
   for (const ColorModel model : {ColorModel::kArgb, ColorModel::kAhsl}) {
     const ChannelPlanes planes = MakeChannelPlanes(NaturalPicture(37, 23, 93), model);
-    EXPECT_EQ(PlaneBytes(planes), PlaneBytesFor(37 * 23, model));
+    EXPECT_EQ(PlaneBytes(planes), PlaneBytesFor(37, 23, model));
   }
 }
 

@@ -27,6 +27,10 @@ inline constexpr int64_t kMaxCandidateBytes = int64_t{1} << 30;
 // bounds of sums of differences; larger pictures merge without them.
 inline constexpr int64_t kMaxBoxSumBytes = int64_t{1} << 28;
 
+// Most memory that the run bounds of a searched picture's planes take, for
+// rejecting blocks of positions at once; larger pictures are scanned without.
+inline constexpr int64_t kMaxRunBoundBytes = int64_t{1} << 28;
+
 // Most memory that one resampling or one comparison takes for its work,
 // besides the objects it reads: checked from the sizes involved before any
 // of it is allocated.

@@ -1,8 +1,23 @@
 #include "image/ChannelPlanes.h"
 
+#include "core/Limits.h"
 #include "image/HslColor.h"
 
 namespace pexora {
+
+namespace {
+
+size_t AllRunBoundBytes(int32_t width, int32_t height, ColorModel model) {
+  size_t bytes = 0;
+  for (const int32_t run : kRunWidths) bytes += RunBoundBytesFor(width, height, model == ColorModel::kArgb, run);
+  return bytes;
+}
+
+}  // namespace
+
+bool KeepsRunBounds(int32_t width, int32_t height, ColorModel model) {
+  return width > 0 && height > 0 && AllRunBoundBytes(width, height, model) <= size_t{kMaxRunBoundBytes};
+}
 
 ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const StopToken& stop) {
   ChannelPlanes planes;
@@ -18,6 +33,7 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const St
     if (i % kStopInterval == 0) stop.Check();
     const uint32_t argb = picture.pixels[i];
     planes.channel[0][i] = static_cast<uint16_t>(AlphaOf(argb));
+    planes.opaque = planes.opaque && AlphaOf(argb) == 255;
     if (model == ColorModel::kArgb) {
       planes.channel[1][i] = static_cast<uint16_t>(RedOf(argb));
       planes.channel[2][i] = static_cast<uint16_t>(GreenOf(argb));
@@ -29,6 +45,10 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const St
       planes.channel[2][i] = hsl.chroma;
       planes.channel[3][i] = hsl.lightness;
     }
+  }
+  if (KeepsRunBounds(planes.width, planes.height, model)) {
+    for (const int32_t run : kRunWidths)
+      planes.runs.push_back(MakeRunBounds(planes, model == ColorModel::kArgb, run, stop));
   }
   return planes;
 }

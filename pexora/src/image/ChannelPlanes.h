@@ -4,7 +4,9 @@
 // hold A (0..255) and the fixed-point hue, chroma and lightness of
 // HslColor.h. Every plane has kPlanePadding spare elements at its end, so that
 // a vector load that starts inside the picture stays inside the allocation.
-// The ARGB model also keeps its planes in 8 bits (narrow).
+// The ARGB model also keeps its planes in 8 bits (narrow). Pictures whose
+// run bounds fit kMaxRunBoundBytes also keep those, one per width of
+// kRunWidths, so that a search can reject blocks of positions at once.
 #pragma once
 
 #include <array>
@@ -13,6 +15,7 @@
 
 #include "core/Image.h"
 #include "core/StopToken.h"
+#include "image/RunBounds.h"
 
 namespace pexora {
 
@@ -26,11 +29,17 @@ struct ChannelPlanes {
   std::array<std::vector<uint16_t>, 4> channel;
   // ARGB only: the same four planes in 8 bits, for twice as many lanes.
   std::array<std::vector<uint8_t>, 4> narrow;
+  bool opaque = true;  // every alpha is 255
+  // The bounds over runs of each width of kRunWidths, in that order, or none.
+  std::vector<RunBounds> runs;
 
   size_t Index(int32_t x, int32_t y) const {
     return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
   }
 };
+
+// True when a picture of width x height pixels keeps run bounds.
+bool KeepsRunBounds(int32_t width, int32_t height, ColorModel model);
 
 // Checks `stop` every few hundred microseconds.
 ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const StopToken& stop = StopToken::Never());

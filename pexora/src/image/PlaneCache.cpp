@@ -15,13 +15,23 @@ size_t PlaneBytes(const ChannelPlanes& planes) {
   size_t bytes = 0;
   for (const auto& plane : planes.channel) bytes += plane.capacity() * sizeof(uint16_t);
   for (const auto& plane : planes.narrow) bytes += plane.capacity();
+  for (const RunBounds& runs : planes.runs) {
+    for (int c = 0; c < 4; ++c) {
+      bytes += runs.narrowLow[c].capacity() + runs.narrowHigh[c].capacity();
+      bytes += (runs.low[c].capacity() + runs.high[c].capacity()) * sizeof(uint16_t);
+    }
+  }
   return bytes;
 }
 
-size_t PlaneBytesFor(int64_t pixels, ColorModel model) {
+size_t PlaneBytesFor(int32_t width, int32_t height, ColorModel model) {
   // Four 16-bit planes, and in ARGB the same four in 8 bits.
-  const size_t elements = static_cast<size_t>(pixels) + kPlanePadding;
-  return elements * (4 * sizeof(uint16_t) + (model == ColorModel::kArgb ? 4 : 0));
+  const size_t elements = static_cast<size_t>(int64_t{width} * height) + kPlanePadding;
+  size_t bytes = elements * (4 * sizeof(uint16_t) + (model == ColorModel::kArgb ? 4 : 0));
+  if (KeepsRunBounds(width, height, model)) {
+    for (const int32_t run : kRunWidths) bytes += RunBoundBytesFor(width, height, model == ColorModel::kArgb, run);
+  }
+  return bytes;
 }
 
 void PlaneCache::Keep(const std::shared_ptr<const ChannelPlanes>& planes) {

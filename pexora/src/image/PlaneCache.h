@@ -39,8 +39,8 @@ class PlaneCache {
 // The memory the planes hold.
 size_t PlaneBytes(const ChannelPlanes& planes);
 
-// The memory that MakeChannelPlanes takes for a picture of `pixels` pixels
-// (a test holds the two together).
-size_t PlaneBytesFor(int64_t pixels, ColorModel model);
+// The memory that MakeChannelPlanes takes for a picture of width x height
+// pixels (a test holds the two together).
+size_t PlaneBytesFor(int32_t width, int32_t height, ColorModel model);
 
 }  // namespace pexora

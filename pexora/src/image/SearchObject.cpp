@@ -28,7 +28,7 @@ size_t SearchObject::NewPlaneBytes(ColorModel model) const {
     std::lock_guard lock(slot.mutex);
     if (!slot.planes.expired()) return 0;
   }
-  return PlaneBytesFor(picture_.PixelCount(), model);
+  return PlaneBytesFor(picture_.width, picture_.height, model);
 }
 
 }  // namespace pexora

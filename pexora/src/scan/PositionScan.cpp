@@ -2,15 +2,19 @@
 // lanes hold neighbouring positions, so one search-for pixel is compared with
 // as many searched pixels as a vector holds, with one broadcast of its values.
 // The search-for pixels come in their rejecting order, and a vector of
-// positions stops as soon as every lane's count has passed the limit.
+// positions stops as soon as every lane's count has passed the limit. Blocks
+// of positions that BlockRejection rejects at once are not scanned.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "scan/PositionScan.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "image/HslColor.h"
+#include "scan/BlockRejection.h"
+#include "scan/ComparedChannels.h"
 #include "scan/PositionScan.h"
 #include "scan/ScalarScan.h"
 
@@ -34,31 +38,31 @@ HWY_INLINE V OutsideOf(D d, V value, uint16_t low, uint16_t high) {
                 hn::SaturatedSub(value, hn::Set(d, static_cast<T>(high))));
 }
 
-// The channel planes in the lane type of the descriptor: the 8-bit copies of
-// the ARGB model, or the 16-bit planes of either model.
-HWY_INLINE const uint8_t* PlaneOf(const ChannelPlanes& in, int c, uint8_t) { return in.narrow[c].data(); }
-HWY_INLINE const uint16_t* PlaneOf(const ChannelPlanes& in, int c, uint16_t) { return in.channel[c].data(); }
-
-// One kernel for every lane type: 8-bit lanes (the ARGB model, where values
-// and accepted ranges fit in a byte and counts up to a limit of 254) and
-// 16-bit lanes (either model; the AHSL one adds the hue step).
+// The AHSL kernel: 16-bit planes in 16-bit lanes, counts saturating at 65535.
 template <class D, bool kAhsl, int kFirstChannel>
 void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                 hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
+                 hn::TFromD<D> limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
+                 const StopToken& stop) {
   using T = hn::TFromD<D>;
   static_assert(!kAhsl || sizeof(T) == 2, "the hue needs 16-bit lanes");
   const size_t lanes = hn::Lanes(d);
-  const T* const planes[4] = {PlaneOf(in, 0, T{}), PlaneOf(in, 1, T{}), PlaneOf(in, 2, T{}), PlaneOf(in, 3, T{})};
+  static_assert(sizeof(T) == 2, "the AHSL planes hold 16 bits");
+  const T* const planes[4] = {in.channel[0].data(), in.channel[1].data(), in.channel[2].data(), in.channel[3].data()};
   const TemplatePixel* const pixels = t.pixels.data();
   const size_t pixelCount = t.tested;
   const auto zero = hn::Zero(d);
   const auto one = hn::Set(d, T{1});
   const auto limitVector = hn::Set(d, limit);
   HWY_ALIGN T counted[hn::MaxLanes(d)];
-  size_t sinceStop = 0;
 
   for (int32_t bx = 0; bx < count; bx += static_cast<int32_t>(lanes)) {
     const size_t valid = std::min<size_t>(lanes, static_cast<size_t>(count - bx));
+    // Vectors whose every position a block rejected are not scanned.
+    if (std::find(rejected + bx, rejected + bx + static_cast<int32_t>(valid), uint8_t{0}) ==
+        rejected + bx + static_cast<int32_t>(valid)) {
+      std::fill(differences + bx, differences + bx + static_cast<int32_t>(valid), int64_t{limit} + 1);
+      continue;
+    }
     const size_t base = in.Index(x0 + bx, y);
     // Lanes past the row's end start out failed, so they never hold a vector up.
     auto counts = hn::IfThenElse(hn::FirstN(d, valid), zero, hn::Set(d, static_cast<T>(~T{0})));
@@ -99,28 +103,106 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
   }
 }
 
+// The ARGB kernel for every limit below 65535: 8-bit values in 8-bit lanes,
+// twice as many as 16-bit ones. The lanes count at most kFold tests before
+// their counts are added to per-lane totals, so they never saturate; each
+// lane's `need` is what it still lacks to pass the limit, capped at 255.
+constexpr size_t kFold = 248;
+
+template <class D, int kFirstChannel>
+void ScanNarrowVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
+                       uint32_t limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
+                       const StopToken& stop) {
+  const auto lanes = static_cast<int32_t>(hn::Lanes(d));
+  const uint8_t* const planes[4] = {in.narrow[0].data(), in.narrow[1].data(), in.narrow[2].data(), in.narrow[3].data()};
+  const TemplatePixel* const pixels = t.pixels.data();
+  const size_t pixelCount = t.tested;
+  const auto zero = hn::Zero(d);
+  const auto one = hn::Set(d, uint8_t{1});
+  const auto firstNeed = static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1));
+  HWY_ALIGN uint8_t counted[hn::MaxLanes(d)];
+  HWY_ALIGN uint8_t need[hn::MaxLanes(d)];
+  uint32_t total[hn::MaxLanes(d)];
+
+  for (int32_t bx = 0; bx < count; bx += lanes) {
+    const int32_t valid = std::min(lanes, count - bx);
+    // Vectors whose every position a block rejected are not scanned.
+    if (std::find(rejected + bx, rejected + bx + valid, uint8_t{0}) == rejected + bx + valid) {
+      std::fill(differences + bx, differences + bx + valid, int64_t{limit} + 1);
+      continue;
+    }
+    const size_t base = in.Index(x0 + bx, y);
+    // Lanes past the row's end need nothing, so they never hold a vector up.
+    for (int32_t k = 0; k < lanes; ++k) {
+      total[k] = 0;
+      need[k] = k < valid ? firstNeed : 0;
+    }
+    auto needs = hn::Load(d, need);
+    auto counts = zero;
+    bool passed = false;
+    const auto fold = [&] {
+      hn::Store(counts, d, counted);
+      passed = true;
+      for (int32_t k = 0; k < lanes; ++k) {
+        total[k] += counted[k];
+        need[k] =
+            k >= valid || total[k] > limit ? 0 : static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1 - total[k]));
+        passed = passed && need[k] == 0;
+      }
+      needs = hn::Load(d, need);
+      counts = zero;
+    };
+    size_t i = 0, folded = 0;
+    while (i < pixelCount && !passed) {
+      const size_t end = std::min(pixelCount, i + kCheckInterval);
+      if ((sinceStop += kCheckInterval) >= kStopInterval) {
+        sinceStop = 0;
+        stop.Check();
+      }
+      for (; i < end; ++i) {
+        const TemplatePixel& p = pixels[i];
+        const size_t at = base + static_cast<size_t>(p.offset);
+        auto over = zero;
+        for (int c = kFirstChannel; c < 4; ++c) {
+          over = hn::Or(over, OutsideOf(d, hn::LoadU(d, planes[c] + at), p.low[c], p.high[c]));
+        }
+        counts = hn::Add(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
+      }
+      // Every lane has what it needed, or the counts could not take more.
+      if (hn::AllTrue(d, hn::Eq(hn::SaturatedSub(needs, counts), zero)) || i - folded >= kFold) {
+        fold();
+        folded = i;
+      }
+    }
+    if (!passed) fold();
+    for (int32_t k = 0; k < valid; ++k) differences[bx + k] = total[k];
+  }
+}
+
 // The kernel for a template: the compared channels and the colour model are
 // template arguments, so that the inner loop carries no test of them.
 template <class D>
 void ScanWith(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-              hn::TFromD<D> limit, int64_t* differences, const StopToken& stop) {
-  const bool ahsl = t.model == ColorModel::kAhsl;
-  if constexpr (sizeof(hn::TFromD<D>) == 2) {
-    if (ahsl && t.firstChannel == 0) return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, differences, stop);
-    if (ahsl) return ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, differences, stop);
-  }
-  if (t.firstChannel == 0) return ScanVectors<D, false, 0>(d, in, t, y, x0, count, limit, differences, stop);
-  ScanVectors<D, false, 1>(d, in, t, y, x0, count, limit, differences, stop);
+              hn::TFromD<D> limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
+              const StopToken& stop) {
+  if (FirstComparedChannel(in, t) == 0)
+    return ScanVectors<D, true, 0>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
+  ScanVectors<D, true, 1>(d, in, t, y, x0, count, limit, rejected, differences, sinceStop, stop);
 }
 
 void ScanRowNarrowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                          uint8_t limit, int64_t* differences, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint8_t>(), in, t, y, x0, count, limit, differences, *stop);
+                          uint32_t limit, const uint8_t* rejected, int64_t* differences, size_t* sinceStop,
+                          const StopToken* stop) {
+  const hn::ScalableTag<uint8_t> d;
+  if (FirstComparedChannel(in, t) == 0)
+    return ScanNarrowVectors<decltype(d), 0>(d, in, t, y, x0, count, limit, rejected, differences, *sinceStop, *stop);
+  ScanNarrowVectors<decltype(d), 1>(d, in, t, y, x0, count, limit, rejected, differences, *sinceStop, *stop);
 }
 
 void ScanRowVectors(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
-                    uint16_t limit, int64_t* differences, const StopToken* stop) {
-  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, differences, *stop);
+                    uint16_t limit, const uint8_t* rejected, int64_t* differences, size_t* sinceStop,
+                    const StopToken* stop) {
+  ScanWith(hn::ScalableTag<uint16_t>(), in, t, y, x0, count, limit, rejected, differences, *sinceStop, *stop);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -140,14 +222,19 @@ void ScanRow(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_
     std::fill(differences, differences + count, int64_t{0});
     return;
   }
-  // The vector counters saturate at 255 or 65535, so they decide only limits
-  // below that.
-  if (t.model == ColorModel::kArgb && limit < 0xFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)(in, t, y, x0, count, static_cast<uint8_t>(limit), differences, &stop);
-  } else if (limit < 0xFFFF) {
-    HWY_DYNAMIC_DISPATCH(ScanRowVectors)(in, t, y, x0, count, static_cast<uint16_t>(limit), differences, &stop);
+  // The AHSL counters saturate at 65535, so the vectors decide only limits
+  // below that (and the ARGB totals are kept within 16 bits as well).
+  if (limit >= 0xFFFF) return ScanRowScalar(in, t, y, x0, count, limit, differences, stop);
+  thread_local std::vector<uint8_t> rejected;
+  rejected.assign(static_cast<size_t>(count), 0);
+  size_t sinceStop = 0;
+  RejectBlocks(in, t, y, x0, count, limit, rejected.data(), sinceStop, stop);
+  if (t.model == ColorModel::kArgb) {
+    HWY_DYNAMIC_DISPATCH(ScanRowNarrowVectors)
+    (in, t, y, x0, count, static_cast<uint32_t>(limit), rejected.data(), differences, &sinceStop, &stop);
   } else {
-    ScanRowScalar(in, t, y, x0, count, limit, differences, stop);
+    HWY_DYNAMIC_DISPATCH(ScanRowVectors)
+    (in, t, y, x0, count, static_cast<uint16_t>(limit), rejected.data(), differences, &sinceStop, &stop);
   }
 }
 

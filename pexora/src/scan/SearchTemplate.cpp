@@ -87,6 +87,8 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
       p.x = x;
       p.y = y;
       p.offset = int64_t{y} * searchedWidth + x;
+      for (size_t r = 0; r < kRunWidths.size(); ++r)
+        p.runOffset[r] = RunOffset(x, y, kRunWidths[r], RunStride(searchedWidth, kRunWidths[r]));
       // Without a mask the colour counts as it is, as if opaque.
       const uint32_t opacity = settings.alphaMask ? alpha : 255;
       const auto& tolerance = settings.tolerance;
@@ -133,6 +135,8 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
     sorted[start[key[i]]++] = t.pixels[i];
   }
   t.pixels = std::move(sorted);
+  t.acceptsOpaque = std::all_of(t.pixels.begin(), t.pixels.begin() + static_cast<std::ptrdiff_t>(t.tested),
+                                [](const TemplatePixel& p) { return p.high[0] == 255; });
   return t;
 }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/Image.h"
+#include "image/RunBounds.h"
 #include "scan/CompareSettings.h"
 
 namespace pexora {
@@ -23,6 +24,8 @@ struct TemplatePixel {
   int32_t x = 0;
   int32_t y = 0;
   int64_t offset = 0;  // y * searched width + x
+  // Per width of kRunWidths: RunOffset(x, y) in the searched picture's run bounds.
+  std::array<int64_t, kRunWidths.size()> runOffset{};
   // Channel c of a searched pixel passes when its value lies in
   // low[c]..high[c]; exactLow[c]..exactHigh[c] is what tolerance 0 accepts.
   // Not used for the AHSL hue, which is weighted (below).
@@ -47,6 +50,8 @@ struct SearchTemplate {
   // The first `tested` pixels in their rejecting order, then those that never differ.
   std::vector<TemplatePixel> pixels;
   size_t tested = 0;
+  // Every tested pixel accepts alpha 255.
+  bool acceptsOpaque = false;
 
   int64_t Compared() const { return static_cast<int64_t>(pixels.size()); }
 };
