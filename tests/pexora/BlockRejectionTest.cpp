@@ -12,6 +12,7 @@
 
 #include "TestPictures.h"
 #include "image/ChannelPlanes.h"
+#include "image/SearchObject.h"
 #include "scan/BlockRejection.h"
 #include "scan/CompareSettings.h"
 #include "scan/PositionScan.h"
@@ -104,7 +105,7 @@ TEST(BlockRejection, RejectsOnlyPositionsOverTheLimitOnEveryTarget) {
       for (uint32_t& px : target.pixels) px = (px & 0x00FFFFFFu) | (alphas[random() % 6] << 24);
     }
     const ChannelPlanes planes = MakeChannelPlanes(searched, settings.model);
-    ASSERT_EQ(planes.runs.size(), kRunWidths.size());
+    ASSERT_EQ(RunBoundsOf(planes).size(), kRunWidths.size());
     const SearchTemplate t = MakeSearchTemplate(target, settings, searched.width);
     const int32_t count = searched.width - t.width + 1 - c.x0 - c.cut;
     for (const int64_t hwyTarget : hwy::SupportedAndGeneratedTargets()) {
@@ -153,6 +154,7 @@ TEST(BlockRejection, LeavesEveryPositionThatACloseCopyMatches) {
     }
     const CompareSettings settings = MakeCompareSettings(p);
     const ChannelPlanes planes = MakeChannelPlanes(searched, settings.model);
+    RunBoundsOf(planes);  // as an earlier scan of a larger limit would have made them
     const SearchTemplate t = MakeSearchTemplate(target, settings, searched.width);
     const int32_t count = searched.width - t.width + 1;
     for (const int64_t hwyTarget : hwy::SupportedAndGeneratedTargets()) {
@@ -170,6 +172,42 @@ TEST(BlockRejection, LeavesEveryPositionThatACloseCopyMatches) {
     }
     hwy::SetSupportedTargetsForTest(0);
   }
+}
+
+TEST(BlockRejection, RunBoundsAreMadeOnlyForALimitThatPaysForThem) {
+  // A fresh picture: a scan below kRunBoundsFromLimit leaves the bounds
+  // unmade (and rejects nothing); one at it makes them for every later scan.
+  const Image searched = NaturalPicture(120, 40, 13);
+  const Image target = Crop(NaturalPicture(60, 60, 14), 5, 5, 20, 20);
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  const CompareSettings settings = MakeCompareSettings(p);
+  const ChannelPlanes planes = MakeChannelPlanes(searched, settings.model);
+  const SearchTemplate t = MakeSearchTemplate(target, settings, searched.width);
+  const int32_t count = searched.width - t.width + 1;
+  std::vector<uint8_t> rejected(static_cast<size_t>(count));
+  size_t sinceStop = 0;
+  RejectBlocks(planes, t, 3, 0, count, kRunBoundsFromLimit - 1, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_TRUE(MadeRunBounds(planes).empty());
+  EXPECT_EQ(std::count(rejected.begin(), rejected.end(), uint8_t{1}), 0);
+  RejectBlocks(planes, t, 3, 0, count, kRunBoundsFromLimit, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_EQ(MadeRunBounds(planes).size(), kRunWidths.size());
+  std::fill(rejected.begin(), rejected.end(), uint8_t{0});
+  RejectBlocks(planes, t, 3, 0, count, 0, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_GT(std::count(rejected.begin(), rejected.end(), uint8_t{1}), 0);
+
+  // A picture searched again makes them from kRunBoundsAgainFromLimit on.
+  PlaneCache cache(size_t{1} << 24);
+  const SearchObject object(searched);
+  const std::shared_ptr<const ChannelPlanes> first = object.Planes(settings.model, cache);
+  RejectBlocks(*first, t, 3, 0, count, kRunBoundsAgainFromLimit, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_TRUE(MadeRunBounds(*first).empty());
+  const std::shared_ptr<const ChannelPlanes> again = object.Planes(settings.model, cache);
+  ASSERT_EQ(again.get(), first.get());
+  RejectBlocks(*again, t, 3, 0, count, kRunBoundsAgainFromLimit - 1, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_TRUE(MadeRunBounds(*again).empty());
+  RejectBlocks(*again, t, 3, 0, count, kRunBoundsAgainFromLimit, rejected.data(), sinceStop, StopToken::Never());
+  EXPECT_EQ(MadeRunBounds(*again).size(), kRunWidths.size());
 }
 
 }  // namespace

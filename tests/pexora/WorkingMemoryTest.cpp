@@ -126,7 +126,35 @@ TEST(WorkingMemory, PlaneSizesAreKnownBeforeThePlanesAreBuilt) {
   for (const ColorModel model : {ColorModel::kArgb, ColorModel::kAhsl}) {
     const ChannelPlanes planes = MakeChannelPlanes(NaturalPicture(37, 23, 93), model);
     EXPECT_EQ(PlaneBytes(planes), PlaneBytesFor(37, 23, model));
+    // The run bounds, made later, take what was counted for them.
+    size_t runBytes = 0;
+    for (const RunBounds& runs : RunBoundsOf(planes)) {
+      for (int c = 0; c < 4; ++c) {
+        runBytes += runs.narrowLow[c].capacity() + runs.narrowHigh[c].capacity();
+        runBytes += (runs.low[c].capacity() + runs.high[c].capacity()) * sizeof(uint16_t);
+      }
+    }
+    EXPECT_EQ(runBytes, RunBoundBytesFor(37, 23, model == ColorModel::kArgb, kRunWidths[0]));
+    EXPECT_EQ(PlaneBytes(planes), PlaneBytesFor(37, 23, model));
   }
+}
+
+TEST(WorkingMemory, PlanesWeighTheSameInTheCacheWhenTheirRunBoundsAreMadeLater) {
+  // Kept before a scan made their run bounds, dropped after: the cache's
+  // count must not run below zero (it once emptied the cache and crashed).
+  const size_t bytes = PlaneBytesFor(64, 48, ColorModel::kArgb);
+  PlaneCache cache(2 * bytes);
+  std::vector<std::shared_ptr<const ChannelPlanes>> planes;
+  for (uint32_t seed = 0; seed < 4; ++seed) {
+    planes.push_back(std::make_shared<const ChannelPlanes>(
+        MakeChannelPlanes(NaturalPicture(64, 48, 200 + seed), ColorModel::kArgb)));
+    cache.Keep(planes.back());
+    RunBoundsOf(*planes.back());
+    EXPECT_LE(cache.Bytes(), 2 * bytes);
+  }
+  EXPECT_EQ(cache.Bytes(), 2 * bytes);
+  for (const auto& p : planes) cache.Forget(p.get());
+  EXPECT_EQ(cache.Bytes(), 0u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "image/ChannelPlanes.h"
 
+#include <utility>
+
 #include "core/Limits.h"
 #include "image/HslColor.h"
 
@@ -46,11 +48,25 @@ ChannelPlanes MakeChannelPlanes(const Image& picture, ColorModel model, const St
       planes.channel[3][i] = hsl.lightness;
     }
   }
-  if (KeepsRunBounds(planes.width, planes.height, model)) {
-    for (const int32_t run : kRunWidths)
-      planes.runs.push_back(MakeRunBounds(planes, model == ColorModel::kArgb, run, stop));
-  }
   return planes;
+}
+
+const std::vector<RunBounds>& RunBoundsOf(const ChannelPlanes& planes, const StopToken& stop) {
+  ChannelPlanes::LazyRunBounds& lazy = *planes.runBounds;
+  std::call_once(lazy.made, [&] {
+    const bool argb = !planes.narrow[0].empty();
+    if (!KeepsRunBounds(planes.width, planes.height, argb ? ColorModel::kArgb : ColorModel::kAhsl)) return;
+    std::vector<RunBounds> runs;
+    for (const int32_t run : kRunWidths) runs.push_back(MakeRunBounds(planes, argb, run, stop));
+    lazy.runs = std::move(runs);
+    lazy.ready = true;
+  });
+  return lazy.runs;
+}
+
+const std::vector<RunBounds>& MadeRunBounds(const ChannelPlanes& planes) {
+  static const std::vector<RunBounds> none;
+  return planes.runBounds->ready.load() ? planes.runBounds->runs : none;
 }
 
 }  // namespace pexora

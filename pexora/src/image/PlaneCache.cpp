@@ -15,11 +15,11 @@ size_t PlaneBytes(const ChannelPlanes& planes) {
   size_t bytes = 0;
   for (const auto& plane : planes.channel) bytes += plane.capacity() * sizeof(uint16_t);
   for (const auto& plane : planes.narrow) bytes += plane.capacity();
-  for (const RunBounds& runs : planes.runs) {
-    for (int c = 0; c < 4; ++c) {
-      bytes += runs.narrowLow[c].capacity() + runs.narrowHigh[c].capacity();
-      bytes += (runs.low[c].capacity() + runs.high[c].capacity()) * sizeof(uint16_t);
-    }
+  // The run bounds count whether or not a scan made them yet, so that the
+  // planes weigh the same from the cache's Keep to their Forget.
+  const bool argb = !planes.narrow[0].empty();
+  if (KeepsRunBounds(planes.width, planes.height, argb ? ColorModel::kArgb : ColorModel::kAhsl)) {
+    for (const int32_t run : kRunWidths) bytes += RunBoundBytesFor(planes.width, planes.height, argb, run);
   }
   return bytes;
 }

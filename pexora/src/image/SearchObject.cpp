@@ -17,6 +17,8 @@ std::shared_ptr<const ChannelPlanes> SearchObject::Planes(ColorModel model, Plan
     planes = std::make_shared<const ChannelPlanes>(MakeChannelPlanes(picture_, model, stop));
     slot.planes = planes;
     slot.cache = &cache;
+  } else {
+    planes->runBounds->searchedAgain = true;
   }
   cache.Keep(planes);
   return planes;

@@ -209,9 +209,13 @@ HWY_EXPORT(RejectWideBlocks);
 void RejectBlocks(const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count, int64_t limit,
                   uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
   if (limit >= 0xFFFF || t.tested == 0) return;
+  // Bounds made for an earlier scan serve every limit; below the least
+  // limit that pays they are not made for this one alone.
+  const int64_t from = in.runBounds->searchedAgain.load() ? kRunBoundsAgainFromLimit : kRunBoundsFromLimit;
+  const std::vector<RunBounds>& all = limit >= from ? RunBoundsOf(in, stop) : MadeRunBounds(in);
   const int firstChannel = FirstComparedChannel(in, t);
-  for (size_t level = 0; level < in.runs.size(); ++level) {
-    const RunBounds& runs = in.runs[level];
+  for (size_t level = 0; level < all.size(); ++level) {
+    const RunBounds& runs = all[level];
     // ARGB bounds fit 8-bit lanes at every limit; the AHSL ones need 16 bits.
     if (t.model == ColorModel::kArgb) {
       HWY_DYNAMIC_DISPATCH(RejectNarrowBlocks)
