@@ -11,6 +11,7 @@
 
 #include "scan/BlockRejection.h"
 #include "scan/ComparedChannels.h"
+#include "scan/NarrowCounts-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace pexora {
@@ -91,12 +92,8 @@ void RejectWideVectors(D d, const RunBounds& runs, const SearchTemplate& t, size
   }
 }
 
-// The ARGB kernel for every limit below 65535: 8-bit bounds in 8-bit lanes,
-// twice as many as 16-bit ones. The lanes count at most kFold tests before
-// their counts are added to per-lane totals, so they never saturate; each
-// lane's `need` is what it still lacks to pass the limit, capped at 255.
-constexpr size_t kFold = 248;
-
+// The ARGB kernel: 8-bit bounds in 8-bit lanes at every limit below 65535,
+// counted in NarrowCounts.
 template <class D, int kFirstChannel>
 void RejectNarrowVectors(D d, const RunBounds& runs, const SearchTemplate& t, size_t level, int32_t y, int32_t x0,
                          int32_t count, uint32_t limit, uint8_t* rejected, size_t& sinceStop, const StopToken& stop) {
@@ -112,9 +109,6 @@ void RejectNarrowVectors(D d, const RunBounds& runs, const SearchTemplate& t, si
   const size_t budget = std::min(t.tested, kBudgetFactor * (size_t{limit} + 1));
   const auto zero = hn::Zero(d);
   const auto one = hn::Set(d, uint8_t{1});
-  HWY_ALIGN uint8_t counted[hn::MaxLanes(d)];
-  HWY_ALIGN uint8_t need[hn::MaxLanes(d)];
-  uint32_t total[hn::MaxLanes(d)];
   const int32_t last = x0 + count - 1;
 
   for (int32_t bx = x0 / w * w; bx <= last; bx += lanes * w) {
@@ -125,27 +119,11 @@ void RejectNarrowVectors(D d, const RunBounds& runs, const SearchTemplate& t, si
     if (std::find(first, stretchEnd, uint8_t{0}) == stretchEnd) continue;
     const size_t base = runs.Index(bx, y);
     // Lanes past the row's end need nothing, so they never hold a vector up.
-    for (int32_t k = 0; k < lanes; ++k) {
-      total[k] = 0;
-      need[k] = k < valid ? static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1)) : 0;
-    }
-    auto needs = hn::Load(d, need);
+    NarrowCounts<D> counting(d, valid, limit);
+    auto needs = counting.Needs();
     auto counts = zero;
-    bool passed = false;
-    const auto fold = [&] {
-      hn::Store(counts, d, counted);
-      passed = true;
-      for (int32_t k = 0; k < lanes; ++k) {
-        total[k] += counted[k];
-        need[k] =
-            k >= valid || total[k] > limit ? 0 : static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1 - total[k]));
-        passed = passed && need[k] == 0;
-      }
-      needs = hn::Load(d, need);
-      counts = zero;
-    };
-    size_t i = 0, folded = 0;
-    while (i < budget && !passed) {
+    size_t i = 0;
+    while (i < budget && !counting.Passed()) {
       const size_t end = std::min(budget, i + kCheckInterval);
       if ((sinceStop += kCheckInterval) >= kStopInterval) {
         sinceStop = 0;
@@ -163,15 +141,11 @@ void RejectNarrowVectors(D d, const RunBounds& runs, const SearchTemplate& t, si
         }
         counts = hn::Add(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
       }
-      // Every lane has what it needed, or the counts could not take more.
-      if (hn::AllTrue(d, hn::Eq(hn::SaturatedSub(needs, counts), zero)) || i - folded >= kFold) {
-        fold();
-        folded = i;
-      }
+      counting.Check(i, counts, needs);
     }
-    if (!passed) fold();
+    counting.Finish(counts);
     for (int32_t k = 0; k < valid; ++k) {
-      if (total[k] <= limit) continue;
+      if (counting.Total(k) <= limit) continue;
       const int32_t from = std::max(x0, bx + k * w), to = std::min(last, bx + k * w + w - 1);
       std::fill(rejected + (from - x0), rejected + (to - x0) + 1, uint8_t{1});
     }

@@ -15,6 +15,7 @@
 #include "image/HslColor.h"
 #include "scan/BlockRejection.h"
 #include "scan/ComparedChannels.h"
+#include "scan/NarrowCounts-inl.h"
 #include "scan/PositionScan.h"
 #include "scan/ScalarScan.h"
 
@@ -104,11 +105,7 @@ void ScanVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t 
 }
 
 // The ARGB kernel for every limit below 65535: 8-bit values in 8-bit lanes,
-// twice as many as 16-bit ones. The lanes count at most kFold tests before
-// their counts are added to per-lane totals, so they never saturate; each
-// lane's `need` is what it still lacks to pass the limit, capped at 255.
-constexpr size_t kFold = 248;
-
+// twice as many as 16-bit ones, counted in NarrowCounts.
 template <class D, int kFirstChannel>
 void ScanNarrowVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, int32_t y, int32_t x0, int32_t count,
                        uint32_t limit, const uint8_t* rejected, int64_t* differences, size_t& sinceStop,
@@ -119,10 +116,6 @@ void ScanNarrowVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, in
   const size_t pixelCount = t.tested;
   const auto zero = hn::Zero(d);
   const auto one = hn::Set(d, uint8_t{1});
-  const auto firstNeed = static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1));
-  HWY_ALIGN uint8_t counted[hn::MaxLanes(d)];
-  HWY_ALIGN uint8_t need[hn::MaxLanes(d)];
-  uint32_t total[hn::MaxLanes(d)];
 
   for (int32_t bx = 0; bx < count; bx += lanes) {
     const int32_t valid = std::min(lanes, count - bx);
@@ -133,27 +126,11 @@ void ScanNarrowVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, in
     }
     const size_t base = in.Index(x0 + bx, y);
     // Lanes past the row's end need nothing, so they never hold a vector up.
-    for (int32_t k = 0; k < lanes; ++k) {
-      total[k] = 0;
-      need[k] = k < valid ? firstNeed : 0;
-    }
-    auto needs = hn::Load(d, need);
+    NarrowCounts<D> counting(d, valid, limit);
+    auto needs = counting.Needs();
     auto counts = zero;
-    bool passed = false;
-    const auto fold = [&] {
-      hn::Store(counts, d, counted);
-      passed = true;
-      for (int32_t k = 0; k < lanes; ++k) {
-        total[k] += counted[k];
-        need[k] =
-            k >= valid || total[k] > limit ? 0 : static_cast<uint8_t>(std::min<uint32_t>(255, limit + 1 - total[k]));
-        passed = passed && need[k] == 0;
-      }
-      needs = hn::Load(d, need);
-      counts = zero;
-    };
-    size_t i = 0, folded = 0;
-    while (i < pixelCount && !passed) {
+    size_t i = 0;
+    while (i < pixelCount && !counting.Passed()) {
       const size_t end = std::min(pixelCount, i + kCheckInterval);
       if ((sinceStop += kCheckInterval) >= kStopInterval) {
         sinceStop = 0;
@@ -168,14 +145,10 @@ void ScanNarrowVectors(D d, const ChannelPlanes& in, const SearchTemplate& t, in
         }
         counts = hn::Add(counts, hn::IfThenElseZero(hn::Ne(over, zero), one));
       }
-      // Every lane has what it needed, or the counts could not take more.
-      if (hn::AllTrue(d, hn::Eq(hn::SaturatedSub(needs, counts), zero)) || i - folded >= kFold) {
-        fold();
-        folded = i;
-      }
+      counting.Check(i, counts, needs);
     }
-    if (!passed) fold();
-    for (int32_t k = 0; k < valid; ++k) differences[bx + k] = total[k];
+    counting.Finish(counts);
+    for (int32_t k = 0; k < valid; ++k) differences[bx + k] = counting.Total(k);
   }
 }
 
