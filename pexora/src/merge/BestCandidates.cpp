@@ -6,19 +6,6 @@
 
 namespace pexora {
 
-namespace {
-
-// IsBetterMatch, looking for a stop request every few thousand comparisons
-// (counted in `count`, which the copies that a sort makes share).
-auto StoppableBetter(const StopToken& stop, uint32_t& count) {
-  return [&stop, &count](const Match& a, const Match& b) {
-    if (++count % 4096 == 0) stop.Check();
-    return IsBetterMatch(a, b);
-  };
-}
-
-}  // namespace
-
 BestCandidates::BestCandidates(size_t capacity, const StopToken& stop)
     : capacity_(std::max<size_t>(1, capacity)), stop_(stop) {
   // Reserved at once: growing by doubling would hold two copies at a time.
@@ -34,7 +21,7 @@ std::optional<Match> BestCandidates::Threshold() const {
 void BestCandidates::Select() {
   uint32_t compared = 0;
   std::nth_element(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(capacity_ - 1), held_.end(),
-                   StoppableBetter(stop_, compared));
+                   Stoppable<Match>(IsBetterMatch, stop_, compared));
   held_.resize(capacity_);
   threshold_ = held_.back();
 }
@@ -55,7 +42,7 @@ std::vector<Match> BestCandidates::Take() {
   all.swap(held_);
   threshold_.reset();
   uint32_t compared = 0;
-  std::sort(all.begin(), all.end(), StoppableBetter(stop_, compared));
+  std::sort(all.begin(), all.end(), Stoppable<Match>(IsBetterMatch, stop_, compared));
   if (all.size() > capacity_) all.resize(capacity_);
   return all;
 }

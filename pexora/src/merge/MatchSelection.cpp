@@ -116,47 +116,6 @@ class PendingHeap {
   std::vector<Pending> items_;
 };
 
-// Items compared between two looks for a stop request.
-constexpr uint32_t kStopInterval = 4096;
-
-// `less`, looking for a stop request every kStopInterval comparisons (counted
-// in `count`, which the copies that the sort makes share).
-template <typename T, typename Less>
-auto Stoppable(const Less& less, const StopToken& stop, uint32_t& count) {
-  return [&less, &stop, &count](const T& a, const T& b) {
-    if (++count % kStopInterval == 0) stop.Check();
-    return less(a, b);
-  };
-}
-
-// Sorts in parts on every thread, then merges the parts pairwise.
-template <typename T, typename Less>
-void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
-                 const StopToken& stop) {
-  // Few items are sorted here: starting threads for them costs more than
-  // sorting (docs/library.md, *Measured constants*).
-  constexpr size_t kParts = 8, kFewItems = 8192;
-  if (items.size() < kFewItems) return std::sort(items.begin(), items.end(), less);
-  const auto part = [&](size_t k) { return items.begin() + std::ptrdiff_t(items.size() * k / kParts); };
-  run(
-      kParts,
-      [&](size_t k) {
-        uint32_t count = 0;
-        std::sort(part(k), part(k + 1), Stoppable<T>(less, stop, count));
-      },
-      report);
-  for (size_t width = 1; width < kParts; width *= 2) {
-    run(
-        kParts / (2 * width),
-        [&](size_t k) {
-          uint32_t count = 0;
-          std::inplace_merge(part(2 * k * width), part((2 * k + 1) * width), part((2 * k + 2) * width),
-                             Stoppable<T>(less, stop, count));
-        },
-        report);
-  }
-}
-
 }  // namespace
 
 std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
@@ -197,7 +156,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) {
-      if (++end % kStopInterval == 0) stop.Check();
+      if (++end % kCompareStopInterval == 0) stop.Check();
     }
     stop.Check();
     report();
@@ -221,8 +180,12 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
           bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
         },
         report);
-    order.erase(std::remove_if(order.begin(), order.end(), [](const Ranked& r) { return r.index == kCovered; }),
-                order.end());
+    size_t uncovered = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+      if (i % kCompareStopInterval == 0) stop.Check();
+      if (order[i].index != kCovered) order[uncovered++] = order[i];
+    }
+    order.resize(uncovered);
     reached += end - begin - order.size();
     decided += end - begin - order.size();
     SortInParts(order, std::less<Ranked>(), run, report, stop);
@@ -245,7 +208,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     while (next < order.size() || !heap.empty()) {
       batch.clear();
       while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
-        if (++taken % kStopInterval == 0) stop.Check();
+        if (++taken % kCompareStopInterval == 0) stop.Check();
         const Ranked top = take();
         const Match place = PlaceOf(top);
         if (overlapsKept(place)) {

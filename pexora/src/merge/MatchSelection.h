@@ -6,6 +6,7 @@
 
 #include "core/Match.h"
 #include "core/StopToken.h"
+#include "merge/ParallelSort.h"
 
 namespace pexora {
 
@@ -36,11 +37,6 @@ class SumSource {
   virtual int Levels(const Match& m) = 0;
   virtual uint64_t SumAt(const Match& m, int level) = 0;
 };
-
-// Runs body(0) .. body(count - 1), perhaps on several threads, and onCaller
-// on the calling thread now and then.
-using ParallelFor =
-    std::function<void(size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller)>;
 
 // Among candidates whose rectangles intersect, keeps the best (repeatedly:
 // the best of all is kept, everything that intersects it is dropped, and so

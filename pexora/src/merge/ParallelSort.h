@@ -1,0 +1,111 @@
+// Sorting millions of candidates on every thread, in steps short enough to
+// look for a stop request between them.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "core/StopToken.h"
+
+namespace pexora {
+
+// Runs body(0) .. body(count - 1), perhaps on several threads, and onCaller
+// on the calling thread now and then.
+using ParallelFor =
+    std::function<void(size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller)>;
+
+// Items compared between two looks for a stop request.
+inline constexpr uint32_t kCompareStopInterval = 4096;
+
+// `less`, looking for a stop request every kCompareStopInterval comparisons
+// (counted in `count`, which the copies that a sort makes share).
+template <typename T, typename Less>
+auto Stoppable(const Less& less, const StopToken& stop, uint32_t& count) {
+  return [&less, &stop, &count](const T& a, const T& b) {
+    if (++count % kCompareStopInterval == 0) stop.Check();
+    return less(a, b);
+  };
+}
+
+// How many of the first `diagonal` items of std::merge(a, b) come from a:
+// the least i for which b[diagonal - i - 1] goes before a[i] (merge path).
+// Equal items come from a first, as std::merge takes them.
+template <typename T, typename Less>
+size_t MergeSplit(const T* a, size_t countA, const T* b, size_t countB, size_t diagonal, const Less& less) {
+  size_t low = diagonal > countB ? diagonal - countB : 0;
+  size_t high = std::min(diagonal, countA);
+  while (low < high) {
+    const size_t i = low + (high - low) / 2;
+    if (less(b[diagonal - i - 1], a[i])) {
+      high = i;
+    } else {
+      low = i + 1;
+    }
+  }
+  return low;
+}
+
+// Sorts `items` by `less`: sixteen parts sorted on every thread, then merged
+// pairwise into a buffer and back, each merge cut into as many pieces as
+// there are parts so that every level keeps every thread busy. Nothing runs
+// long between two looks at `stop`: the comparisons look every few thousand
+// and the buffer's pages are first touched by the merges. `report` runs on
+// the calling thread now and then. The order of equal items depends on the
+// parts alone, not on the threads.
+template <typename T, typename Less>
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
+                 const StopToken& stop) {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  // Few items are sorted here: starting threads for them costs more than
+  // sorting (docs/library.md, *Measured constants*).
+  constexpr size_t kParts = 16, kFewItems = 8192;
+  static_assert(std::countr_zero(kParts) % 2 == 0, "an even number of merge levels ends in items");
+  const size_t count = items.size();
+  if (count < kFewItems) {
+    uint32_t compared = 0;
+    return std::sort(items.begin(), items.end(), Stoppable<T>(less, stop, compared));
+  }
+  const auto bound = [count](size_t k) { return count * k / kParts; };
+  run(
+      kParts,
+      [&](size_t k) {
+        uint32_t compared = 0;
+        std::sort(items.data() + bound(k), items.data() + bound(k + 1), Stoppable<T>(less, stop, compared));
+      },
+      report);
+  // Uninitialised: its pages cost nothing until a merge writes them.
+  std::allocator<T> allocator;
+  const auto release = [&](T* p) { allocator.deallocate(p, count); };
+  const std::unique_ptr<T, decltype(release)> buffer(allocator.allocate(count), release);
+  T* from = items.data();
+  T* to = buffer.get();
+  for (size_t width = 1; width < kParts; width *= 2) {
+    const size_t pieces = width * 2;  // of each pair's merge
+    run(
+        kParts,
+        [&](size_t task) {
+          const size_t pair = task / pieces, piece = task % pieces;
+          const size_t begin = bound(2 * pair * width), middle = bound((2 * pair + 1) * width);
+          const size_t end = bound((2 * pair + 2) * width);
+          const T* a = from + begin;
+          const T* b = from + middle;
+          const size_t countA = middle - begin, countB = end - middle, total = end - begin;
+          const size_t first = total * piece / pieces, last = total * (piece + 1) / pieces;
+          uint32_t compared = 0;
+          const auto cmp = Stoppable<T>(less, stop, compared);
+          const size_t firstA = MergeSplit(a, countA, b, countB, first, cmp);
+          const size_t lastA = MergeSplit(a, countA, b, countB, last, cmp);
+          std::merge(a + firstA, a + lastA, b + (first - firstA), b + (last - lastA), to + begin + first, cmp);
+        },
+        report);
+    std::swap(from, to);
+  }
+}
+
+}  // namespace pexora
