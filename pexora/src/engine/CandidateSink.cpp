@@ -20,20 +20,25 @@ void CandidateSink::Take(const ScannedRow& row) {
         std::count_if(differences, differences + row.positions, [&](int64_t d) { return d <= row.tolerance; });
     return progress_.OverflowRow(double(matching), SecondsSince(row.start));
   }
-  std::vector<Match>& found = found_[row.unit];
+  RowMatches& found = found_[row.unit];
+  found.y = row.y;
+  found.width = row.t.width;
+  found.height = row.t.height;
+  found.compared = row.t.Compared();
+  std::vector<RowMatches::Position>& positions = found.positions;
   for (int32_t i = 0; i < row.positions; ++i) {
-    if (differences[i] <= row.tolerance) found.push_back(row.MatchAt(i));
+    // At most the pixels of a size, which kMaxPixels keeps within 32 bits.
+    if (differences[i] <= row.tolerance) positions.push_back({row.x0 + i, static_cast<uint32_t>(differences[i])});
   }
-  // Held here, then once more while they are gathered for the merge.
-  if (int64_t(candidatesFound_.load() + found.size()) > maxCandidates_) {
+  if (int64_t(candidatesFound_.load() + positions.size()) > maxCandidates_) {
     // The rows so far and their matching positions, this one's too.
     if (!overflow_.exchange(true)) {
-      progress_.Overflowed(double(rowsScanned_.load() + 1), double(candidatesFound_.load() + found.size()));
+      progress_.Overflowed(double(rowsScanned_.load() + 1), double(candidatesFound_.load() + positions.size()));
     }
-    std::vector<Match>().swap(found);
+    std::vector<RowMatches::Position>().swap(positions);
     return;
   }
-  const double candidates = double(candidatesFound_ += found.size());
+  const double candidates = double(candidatesFound_ += positions.size());
   const double rows = double(++rowsScanned_);
   progress_.Collected(candidates, rows);
 }
@@ -41,12 +46,14 @@ void CandidateSink::Take(const ScannedRow& row) {
 std::vector<Match> CandidateSink::Gather() {
   std::vector<Match> candidates;
   candidates.reserve(candidatesFound_.load());
-  for (std::vector<Match>& found : found_) {
+  for (RowMatches& found : found_) {
     stop_.Check();
-    candidates.insert(candidates.end(), found.begin(), found.end());
-    std::vector<Match>().swap(found);
+    for (const RowMatches::Position& p : found.positions) {
+      candidates.push_back({p.x, found.y, found.width, found.height, p.difference, found.compared, 0});
+    }
+    std::vector<RowMatches::Position>().swap(found.positions);
   }
-  std::vector<std::vector<Match>>().swap(found_);
+  std::vector<RowMatches>().swap(found_);
   return candidates;
 }
 

@@ -29,8 +29,25 @@ class CandidateSink : public RowSink {
   // Every collected position, in the order of the units; the lists are let go.
   std::vector<Match> Gather();
 
+  // What the sink holds per work unit besides its positions.
+  static constexpr int64_t kBytesPerUnit = 48;
+
  private:
-  std::vector<std::vector<Match>> found_;  // per unit
+  // A unit's row of one size: its matching positions, each in 8 bytes
+  // (a dense search holds millions of them, and a stopped one lets them go
+  // while the caller waits).
+  struct RowMatches {
+    struct Position {
+      int32_t x;
+      uint32_t difference;
+    };
+    int32_t y = 0, width = 0, height = 0;
+    int64_t compared = 0;
+    std::vector<Position> positions;
+  };
+
+  static_assert(sizeof(RowMatches) <= kBytesPerUnit);
+  std::vector<RowMatches> found_;  // per unit
   const int64_t maxCandidates_;
   ScanProgress& progress_;
   const StopToken& stop_;

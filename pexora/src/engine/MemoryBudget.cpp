@@ -6,6 +6,7 @@
 #include "core/Limits.h"
 #include "core/Match.h"
 #include "core/WorkingMemory.h"
+#include "engine/CandidateSink.h"
 #include "engine/WorkUnits.h"
 #include "image/Resample.h"
 
@@ -37,7 +38,7 @@ int64_t HeldTemplateBytes(const Image& target, const SizedTemplates& templates, 
 // The work units that the scan lists, with the lists of their matches, and
 // per size its row count and progress groups.
 int64_t WorkUnitBytes(const TPXRect& area, const SizedTemplates& templates, bool multipleMatches) {
-  const int64_t perUnit = int64_t{sizeof(WorkUnit)} + (multipleMatches ? int64_t{sizeof(std::vector<Match>)} : 0);
+  const int64_t perUnit = int64_t{sizeof(WorkUnit)} + (multipleMatches ? CandidateSink::kBytesPerUnit : 0);
   return CountWorkUnits(area, templates) * perUnit + static_cast<int64_t>(templates.Count()) * 256;
 }
 
