@@ -29,13 +29,13 @@ std::vector<Item> Items(size_t count, uint32_t keys, uint32_t seed) {
   return items;
 }
 
-std::vector<Item> Sorted(std::vector<Item> items, unsigned threads) {
+std::vector<Item> Sorted(std::vector<Item> items, unsigned threads, size_t wholeBufferBytes) {
   const ParallelFor run = [threads](size_t count, const std::function<void(size_t)>& body,
                                     const std::function<void()>& onCaller) {
     RunShared(count, threads, body, onCaller);
   };
   SortInParts(
-      items, ByKey, run, [] {}, StopToken::Never());
+      items, ByKey, run, [] {}, StopToken::Never(), wholeBufferBytes);
   return items;
 }
 
@@ -46,18 +46,22 @@ TEST(SortInParts, SortsAndKeepsEveryItemWithTiesInOneOrderOnAnyThreadCount) {
   };
   // Fewer than the threshold of the parts, just past it, parts of uneven
   // length, keys all equal, few keys (long runs across the pieces' cuts),
-  // keys all different.
-  for (const Case c :
-       {Case{100, 10}, Case{8192, 5}, Case{8193, 1}, Case{100003, 3}, Case{65536, 1u << 30}, Case{250001, 1000}}) {
-    SCOPED_TRACE(testing::Message() << c.count << " items, " << c.keys << " keys");
-    const std::vector<Item> items = Items(c.count, c.keys, uint32_t(c.count));
-    const std::vector<Item> one = Sorted(items, 1);
-    EXPECT_TRUE(std::is_sorted(one.begin(), one.end(), ByKey));
-    std::vector<Item> byId = one;
-    std::sort(byId.begin(), byId.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
-    EXPECT_EQ(byId, items);
-    EXPECT_EQ(Sorted(items, 2), one);
-    EXPECT_EQ(Sorted(items, 5), one);
+  // keys all different; with a buffer for all items and, as for the dense
+  // merge's hundreds of megabytes, for half of them.
+  for (const size_t wholeBufferBytes : {kWholeBufferBytes, size_t{1}}) {
+    for (const Case c :
+         {Case{100, 10}, Case{8192, 5}, Case{8193, 1}, Case{100003, 3}, Case{65536, 1u << 30}, Case{250001, 1000}}) {
+      SCOPED_TRACE(testing::Message() << c.count << " items, " << c.keys << " keys, buffer up to " << wholeBufferBytes
+                                      << " bytes");
+      const std::vector<Item> items = Items(c.count, c.keys, uint32_t(c.count));
+      const std::vector<Item> one = Sorted(items, 1, wholeBufferBytes);
+      EXPECT_TRUE(std::is_sorted(one.begin(), one.end(), ByKey));
+      std::vector<Item> byId = one;
+      std::sort(byId.begin(), byId.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
+      EXPECT_EQ(byId, items);
+      EXPECT_EQ(Sorted(items, 2, wholeBufferBytes), one);
+      EXPECT_EQ(Sorted(items, 5, wholeBufferBytes), one);
+    }
   }
 }
 

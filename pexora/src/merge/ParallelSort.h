@@ -51,40 +51,25 @@ size_t MergeSplit(const T* a, size_t countA, const T* b, size_t countB, size_t d
   return low;
 }
 
-// Sorts `items` by `less`: sixteen parts sorted on every thread, then merged
-// pairwise into a buffer and back, each merge cut into as many pieces as
-// there are parts so that every level keeps every thread busy. Nothing runs
-// long between two looks at `stop`: the comparisons look every few thousand
-// and the buffer's pages are first touched by the merges. `report` runs on
-// the calling thread now and then. The order of equal items depends on the
-// parts alone, not on the threads.
+// Sorts items[0, count) by `less` with room for as many in `buffer`: sixteen
+// parts sorted on every thread, then merged pairwise into the buffer and
+// back, each merge cut into as many pieces as there are parts so that every
+// level keeps every thread busy.
 template <typename T, typename Less>
-void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
-                 const StopToken& stop) {
-  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
-  // Few items are sorted here: starting threads for them costs more than
-  // sorting (docs/library.md, *Measured constants*).
-  constexpr size_t kParts = 16, kFewItems = 8192;
+void SortWithBuffer(T* items, size_t count, T* buffer, const Less& less, const ParallelFor& run,
+                    const std::function<void()>& report, const StopToken& stop) {
+  constexpr size_t kParts = 16;
   static_assert(std::countr_zero(kParts) % 2 == 0, "an even number of merge levels ends in items");
-  const size_t count = items.size();
-  if (count < kFewItems) {
-    uint32_t compared = 0;
-    return std::sort(items.begin(), items.end(), Stoppable<T>(less, stop, compared));
-  }
   const auto bound = [count](size_t k) { return count * k / kParts; };
   run(
       kParts,
       [&](size_t k) {
         uint32_t compared = 0;
-        std::sort(items.data() + bound(k), items.data() + bound(k + 1), Stoppable<T>(less, stop, compared));
+        std::sort(items + bound(k), items + bound(k + 1), Stoppable<T>(less, stop, compared));
       },
       report);
-  // Uninitialised: its pages cost nothing until a merge writes them.
-  std::allocator<T> allocator;
-  const auto release = [&](T* p) { allocator.deallocate(p, count); };
-  const std::unique_ptr<T, decltype(release)> buffer(allocator.allocate(count), release);
-  T* from = items.data();
-  T* to = buffer.get();
+  T* from = items;
+  T* to = buffer;
   for (size_t width = 1; width < kParts; width *= 2) {
     const size_t pieces = width * 2;  // of each pair's merge
     run(
@@ -106,6 +91,58 @@ void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run
         report);
     std::swap(from, to);
   }
+}
+
+// Items sorted with a buffer for all of them up to this size; beyond it the
+// buffer holds half, and the last merge runs on the calling thread: the
+// dense merge's millions of candidates would otherwise hold the buffer's
+// hundreds of megabytes at its peak.
+inline constexpr size_t kWholeBufferBytes = size_t{1} << 28;
+
+// Sorts `items` by `less` on every thread (SortWithBuffer; in two halves,
+// merged on the calling thread, beyond `wholeBufferBytes`). Nothing runs
+// long between two looks at `stop`: the comparisons look every few thousand,
+// copies every block, and the buffer's pages are first touched by the
+// merges. `report` runs on the calling thread now and then. The order of
+// equal items depends on the parts alone, not on the threads.
+template <typename T, typename Less>
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
+                 const StopToken& stop, size_t wholeBufferBytes = kWholeBufferBytes) {
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  // Few items are sorted here: starting threads for them costs more than
+  // sorting (docs/library.md, *Measured constants*).
+  constexpr size_t kFewItems = 8192, kCopyBlock = size_t{1} << 16, kReportEvery = size_t{1} << 20;
+  const size_t count = items.size();
+  uint32_t compared = 0;
+  if (count < kFewItems) return std::sort(items.begin(), items.end(), Stoppable<T>(less, stop, compared));
+  const bool inHalves = count > wholeBufferBytes / sizeof(T);
+  const size_t room = inHalves ? count - count / 2 : count;
+  // Uninitialised: its pages cost nothing until a merge writes them.
+  std::allocator<T> allocator;
+  const auto release = [&](T* p) { allocator.deallocate(p, room); };
+  const std::unique_ptr<T, decltype(release)> buffer(allocator.allocate(room), release);
+  if (!inHalves) return SortWithBuffer(items.data(), count, buffer.get(), less, run, report, stop);
+  T* const data = items.data();
+  SortWithBuffer(data, room, buffer.get(), less, run, report, stop);
+  SortWithBuffer(data + room, count - room, buffer.get(), less, run, report, stop);
+  // The first half moves to the buffer; merged from the front, the output
+  // never overtakes the second half's next item.
+  const auto copy = [&stop](const T* from, size_t n, T* to) {
+    for (size_t done = 0; done < n; done += kCopyBlock) {
+      stop.Check();
+      std::copy(from + done, from + std::min(n, done + kCopyBlock), to + done);
+    }
+  };
+  copy(data, room, buffer.get());
+  const auto cmp = Stoppable<T>(less, stop, compared);
+  const T *a = buffer.get(), *const aEnd = a + room;
+  const T *b = data + room, *const bEnd = data + count;
+  T* out = data;
+  while (a != aEnd && b != bEnd) {
+    *out++ = cmp(*b, *a) ? *b++ : *a++;
+    if (static_cast<size_t>(out - data) % kReportEvery == 0) report();
+  }
+  copy(a, static_cast<size_t>(aEnd - a), out);  // what is left of the second half is in place
 }
 
 }  // namespace pexora
