@@ -4,8 +4,9 @@
 // per channel, to at least how far the set's sum of values lies outside the
 // sum of its ranges. Levels split the search-for picture into blocks of
 // 256 and 16 pixels a side (where an alpha mask leaves pixels out, into the
-// whole blocks of 16 and 4 inside them): each level is tighter and costs
-// more; the level after the last is the exact sum.
+// whole blocks of 16 and 4 inside them; a level whose blocks hold less than
+// 30 % of the pixels is left out): each level is tighter and costs more; the
+// level after the last is the exact sum.
 #pragma once
 
 #include <array>
