@@ -127,14 +127,17 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   };
   const ParallelFor& run = parallel ? parallel : inSequence;
   const std::function<void()> noReport = [] {};
-  // One percentage after another, and sizes together within one.
-  SortInParts(
-      candidates,
-      [](const Match& a, const Match& b) {
-        const int fraction = CompareFraction(a, b);
-        return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
-      },
-      run, noReport, stop);
+  // One percentage after another, and sizes together within one. The scan
+  // gathers one size after another, smallest first: where every position
+  // matches alike, as with wide-open tolerances, they come in order.
+  const auto byPercentageAndSize = [](const Match& a, const Match& b) {
+    const int fraction = CompareFraction(a, b);
+    return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
+  };
+  uint32_t compared = 0;
+  if (!std::is_sorted(candidates.begin(), candidates.end(), Stoppable<Match>(byPercentageAndSize, stop, compared))) {
+    SortInParts(candidates, byPercentageAndSize, run, noReport, stop);
+  }
   stop.Check();
   MatchGrid grid(candidates);
   std::vector<Match> kept;
