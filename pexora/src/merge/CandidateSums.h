@@ -29,9 +29,8 @@ class CandidateSums : public SumSource {
   int Levels(const Match& m) override;
   uint64_t SumAt(const Match& m, int level) override;
 
-  // The bounds of `level` for `count` positions of a row at once, the first
-  // being `first` (BoundsOfRow); false where there are no such bounds.
-  bool RowBounds(const Match& first, int level, int32_t count, uint32_t* out);
+  // Through BoundsOfRow, in vector registers.
+  bool RowBounds(const Match& first, int level, int32_t count, uint32_t* out) override;
   // m's sum, exact up to `limit` and above it once it passes.
   uint64_t SumWithin(const Match& m, uint64_t limit);
 

@@ -1,6 +1,7 @@
 #include "merge/MatchSelection.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <tuple>
 
@@ -58,6 +59,14 @@ Match PlaceOf(const Ranked& r) {
   const int32_t width = -r.width;
   return {r.x, r.y, width, -r.area / width, 0, 0, 0};
 }
+
+// True when b is the position right of a, of the same size.
+bool InRowAfter(const Match& a, const Match& b) {
+  return b.y == a.y && b.x == a.x + 1 && b.width == a.width && b.height == a.height;
+}
+
+// Rows shorter than this are bounded a position at a time.
+constexpr size_t kLeastRowRun = 8;
 
 Ranked RankedOf(const Pending& p, const std::vector<Match>& candidates) {
   const Match& m = candidates[p.index];
@@ -173,12 +182,23 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     run((end - begin + kChunk - 1) / kChunk,
         [&](size_t chunk) {
           stop.Check();
-          for (size_t i = begin + chunk * kChunk; i < std::min(end, begin + (chunk + 1) * kChunk); ++i) {
-            const Match& m = candidates[i];
-            order[i - begin] =
-                overlapsKept(m)
-                    ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
-                    : Ranked{sums.SumAt(m, 0), -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(i)};
+          const size_t last = std::min(end, begin + (chunk + 1) * kChunk);
+          std::array<uint32_t, kChunk> rowBounds;
+          for (size_t i = begin + chunk * kChunk; i < last;) {
+            // Neighbours in a row, as the scan gathers them: their first
+            // bounds at once.
+            size_t next = i + 1;
+            while (next < last && InRowAfter(candidates[next - 1], candidates[next])) ++next;
+            const bool inRow = next - i >= kLeastRowRun &&
+                               sums.RowBounds(candidates[i], 0, static_cast<int32_t>(next - i), rowBounds.data());
+            for (size_t j = i; j < next; ++j) {
+              const Match& m = candidates[j];
+              const uint64_t bound = inRow ? rowBounds[j - i] : sums.SumAt(m, 0);
+              order[j - begin] =
+                  overlapsKept(m) ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
+                                  : Ranked{bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
+            }
+            i = next;
           }
           bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
         },

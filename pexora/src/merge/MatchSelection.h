@@ -36,6 +36,10 @@ class SumSource {
   virtual ~SumSource() = default;
   virtual int Levels(const Match& m) = 0;
   virtual uint64_t SumAt(const Match& m, int level) = 0;
+  // The bounds of `level` for `count` positions of a row at once, the first
+  // being `first`, each at most SumAt's (below 2^31 they are equal); false
+  // where there are none.
+  virtual bool RowBounds(const Match& /*first*/, int /*level*/, int32_t /*count*/, uint32_t* /*out*/) { return false; }
 };
 
 // Among candidates whose rectangles intersect, keeps the best (repeatedly:
