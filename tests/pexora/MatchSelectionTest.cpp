@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <unordered_map>
 
 #include "SelectMatches.h"
+#include "core/SharedLoop.h"
 #include "merge/BestCandidates.h"
+#include "merge/CoverSums.h"
 #include "merge/CoveredArea.h"
 #include "merge/MatchSelection.h"
 
@@ -129,6 +132,36 @@ TEST(MatchSelection, MergingByBoundsKeepsWhatTheFullMergeKeeps) {
   }
 }
 
+TEST(CoverSums, TellOverlapWithTheMatchesBuiltFrom) {
+  // Kept rectangles (overlapping each other too, touching the area's edges)
+  // in an area away from the origin; every rectangle of a few sizes at
+  // every place is checked against pairwise overlap, after each rebuild.
+  const int32_t x0 = 5, y0 = 9, width = 37, height = 23;
+  std::mt19937 random(12);
+  CoverSums cover(x0, y0, width, height);
+  std::vector<Match> kept;
+  for (int round = 0; round < 6; ++round) {
+    cover.Build(kept, StopToken::Never());
+    for (const auto& [w, h] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{width, 1}, std::pair{1, height}}) {
+      for (int32_t y = y0; y + h <= y0 + height; ++y) {
+        for (int32_t x = x0; x + w <= x0 + width; ++x) {
+          const Match m{x, y, w, h, 0, 1, 0};
+          bool overlaps = false;
+          for (const Match& k : kept) overlaps = overlaps || Overlap(k, m);
+          ASSERT_EQ(cover.AnyCovered(m), overlaps)
+              << "round " << round << " at " << x << "," << y << " " << w << "x" << h;
+        }
+      }
+    }
+    for (int i = 0; i < 1 + round; ++i) {
+      const int32_t w = 1 + int32_t(random() % 12), h = 1 + int32_t(random() % 9);
+      kept.push_back({x0 + int32_t(random() % uint32_t(width - w + 1)),
+                      y0 + int32_t(random() % uint32_t(height - h + 1)), w, h, 0, 1, 0});
+    }
+    if (round == 4) kept.push_back({x0 + width - 1, y0 + height - 1, 1, 1, 0, 1, 0});  // the last pixel
+  }
+}
+
 TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
   // An area wider than two 64-bit words, away from the picture's origin;
   // rectangles of widths around the word size.
@@ -158,6 +191,61 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
         covered.Cover(m);
         kept.push_back(m);
       }
+    }
+  }
+}
+
+// Sums of a dense block of candidates looked up by place: level 0 a third
+// of the sum, level 1 the exact sum.
+class PlacedSums : public SumSource {
+ public:
+  explicit PlacedSums(const std::vector<Match>& truth) {
+    for (const Match& m : truth) sums_[Key(m)] = m.sum;
+  }
+  int Levels(const Match&) override { return 1; }
+  uint64_t SumAt(const Match& m, int level) override {
+    const uint64_t sum = sums_.at(Key(m));
+    return level == 1 ? sum : sum / 3;
+  }
+
+ private:
+  static uint64_t Key(const Match& m) {
+    return uint64_t(uint32_t(m.x)) << 40 | uint64_t(uint32_t(m.y)) << 16 | uint64_t(uint32_t(m.width));
+  }
+  std::unordered_map<uint64_t, uint64_t> sums_;
+};
+
+TEST(MatchSelection, MergingHundredsOfThousandsKeepsWhatTheFullMergeKeeps) {
+  // Every position of two sizes in a block (several parts of the order
+  // sorted in turn, most candidates dropped unsorted), sums with many ties,
+  // a share at a lower percentage (a second group, which the first group's
+  // kept matches cover in part); once in a small area, once with a far
+  // candidate that makes the area too large to sum its cover.
+  for (const bool far : {false, true}) {
+    SCOPED_TRACE(far ? "far candidate" : "small area");
+    std::vector<Match> truth;
+    for (const int32_t size : {8, 13}) {
+      for (int32_t y = 0; y + size <= 400; ++y) {
+        for (int32_t x = 0; x + size <= 420; ++x) {
+          const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663) ^ uint32_t(size * 83492791);
+          Match m = M(x, y, hash % 17 == 0 ? 1 : 0, hash % 5000, size);
+          m.compared = int64_t{size} * size;
+          truth.push_back(m);
+        }
+      }
+    }
+    if (far) truth.push_back(M(4990, 4990, 0, 7, 8));
+    ASSERT_GT(truth.size(), size_t{300000});
+    std::vector<Match> unknown = truth;
+    for (Match& m : unknown) m.sum = 0;
+    PlacedSums sums(truth);
+    const std::vector<Match> expected = SelectMatches(truth, true);
+    for (const unsigned threads : {1u, 2u}) {
+      const ParallelFor run = [threads](size_t count, const std::function<void(size_t)>& body,
+                                        const std::function<void()>& onCaller) {
+        RunShared(count, threads, body, onCaller);
+      };
+      EXPECT_EQ(MergeByBounds(unknown, sums, nullptr, run), expected) << threads << " threads";
     }
   }
 }

@@ -65,6 +65,37 @@ TEST(SortInParts, SortsAndKeepsEveryItemWithTiesInOneOrderOnAnyThreadCount) {
   }
 }
 
+TEST(SortInParts, SortLeastPutsTheLeastFirstSortedAndNothingLessAfterThem) {
+  // Wanted shares from none to all, keys all equal, few and all different;
+  // the part returned is at least one item, sorted, and no item after it
+  // goes before any in it.
+  for (const uint32_t keys : {1u, 7u, 1u << 30}) {
+    for (const size_t want : {size_t{0}, size_t{1}, size_t{1000}, size_t{30000}, size_t{200000}}) {
+      SCOPED_TRACE(testing::Message() << keys << " keys, " << want << " wanted");
+      const std::vector<Item> items = Items(100000, keys, keys + uint32_t(want));
+      std::vector<Item> moved = items;
+      const ParallelFor run = [](size_t count, const std::function<void(size_t)>& body,
+                                 const std::function<void()>& onCaller) { RunShared(count, 2, body, onCaller); };
+      const size_t least = SortLeast(
+          moved.data(), moved.size(), want, ByKey, run, [] {}, StopToken::Never());
+      ASSERT_GE(least, size_t{1});
+      ASSERT_LE(least, moved.size());
+      EXPECT_TRUE(std::is_sorted(moved.begin(), moved.begin() + std::ptrdiff_t(least), ByKey));
+      const auto firstAfter = std::min_element(moved.begin() + std::ptrdiff_t(least), moved.end(), ByKey);
+      if (firstAfter != moved.end()) {
+        EXPECT_FALSE(ByKey(*firstAfter, moved[least - 1]));
+      }
+      // About the share wanted, when the keys allow it.
+      if (keys > 100000 && want >= 1000 && want < 75000) {
+        EXPECT_GT(least, want / 2);
+        EXPECT_LT(least, want * 2);
+      }
+      std::sort(moved.begin(), moved.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
+      EXPECT_EQ(moved, items);
+    }
+  }
+}
+
 TEST(SortInParts, MergeSplitCutsWhereStdMergeWouldBe) {
   // Two sorted runs with many equal keys between them; the first n items of
   // their merge hold MergeSplit(n) items of the first run.

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <optional>
 #include <tuple>
 
+#include "merge/CoverSums.h"
 #include "merge/MatchGrid.h"
 
 namespace pexora {
@@ -67,6 +69,10 @@ bool InRowAfter(const Match& a, const Match& b) {
 
 // Rows shorter than this are bounded a position at a time.
 constexpr size_t kLeastRowRun = 8;
+
+// The largest area, in pixels, whose cover is summed (CoverSums, 4 bytes a
+// pixel) rather than looked up in the grid of kept matches.
+constexpr int64_t kMostCoverPixels = int64_t{1} << 24;
 
 Ranked RankedOf(const Pending& p, const std::vector<Match>& candidates) {
   const Match& m = candidates[p.index];
@@ -158,12 +164,30 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   const auto report = [&] {
     if (progress) progress({bounded.load(), (reached + decided) / 2});
   };
+  // Where kept matches lie, for dropping millions of candidates at once: in
+  // four loads a candidate when their area is not too large for it, else
+  // through the grid.
+  std::optional<CoverSums> cover;
+  {
+    int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+      if (i % (size_t{kCompareStopInterval} * 16) == 0) stop.Check();
+      const Match& m = candidates[i];
+      left = std::min(left, m.x), top = std::min(top, m.y);
+      right = std::max(right, m.x + m.width), bottom = std::max(bottom, m.y + m.height);
+    }
+    if (!candidates.empty() && int64_t{right - left} * (bottom - top) <= kMostCoverPixels) {
+      cover.emplace(left, top, right - left, bottom - top);
+    }
+  }
   // Within one percentage: the candidates in order of their first bounds,
   // and those refined since in a heap, the least on top; the next to look
-  // at is the least of both.
+  // at is the least of both. The order is sorted a part at a time, least
+  // first: what kept matches cover by then is dropped before the next part
+  // is sorted, and most of the candidates of a dense search are.
   std::vector<Ranked> order, batch;
   PendingHeap heap(candidates);
-  constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024;
+  constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024, kFirstSorted = size_t{1} << 16;
   constexpr uint32_t kCovered = UINT32_MAX;
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
@@ -194,27 +218,52 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
             for (size_t j = i; j < next; ++j) {
               const Match& m = candidates[j];
               const uint64_t bound = inRow ? rowBounds[j - i] : sums.SumAt(m, 0);
-              order[j - begin] =
-                  overlapsKept(m) ? Ranked{0, 0, 0, 0, 0, 0, kCovered}
-                                  : Ranked{bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
+              order[j - begin] = {bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
             }
             i = next;
           }
-          bounded += std::min(end, begin + (chunk + 1) * kChunk) - (begin + chunk * kChunk);
+          bounded += last - (begin + chunk * kChunk);
         },
         report);
-    size_t uncovered = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-      if (i % kCompareStopInterval == 0) stop.Check();
-      if (order[i].index != kCovered) order[uncovered++] = order[i];
-    }
-    order.resize(uncovered);
-    reached += end - begin - order.size();
-    decided += end - begin - order.size();
-    SortInParts(order, std::less<Ranked>(), run, report, stop);
-    size_t next = 0;
+    // order[0, next) has been taken, order[next, sorted) is sorted and goes
+    // before every item after it.
+    size_t next = 0, sorted = 0, keptWhenDropped = 0;
+    // Drops from order[sorted, ...) what the matches kept by now overlap.
+    const auto dropCovered = [&] {
+      if (kept.size() == keptWhenDropped) return;
+      keptWhenDropped = kept.size();
+      if (cover) cover->Build(kept, stop);
+      const size_t count = order.size() - sorted;
+      run((count + kChunk - 1) / kChunk,
+          [&](size_t chunk) {
+            stop.Check();
+            for (size_t i = sorted + chunk * kChunk; i < std::min(order.size(), sorted + (chunk + 1) * kChunk); ++i) {
+              const Match place = PlaceOf(order[i]);
+              if (cover ? cover->AnyCovered(place) : overlapsKept(place)) order[i].index = kCovered;
+            }
+          },
+          report);
+      size_t uncovered = sorted;
+      for (size_t i = sorted; i < order.size(); ++i) {
+        if (i % kCompareStopInterval == 0) stop.Check();
+        if (order[i].index != kCovered) order[uncovered++] = order[i];
+      }
+      reached += order.size() - uncovered;
+      decided += order.size() - uncovered;
+      order.resize(uncovered);
+    };
+    // True while something is left to take, the next part sorted first if
+    // the sorted one has been taken.
+    const auto more = [&] {
+      if (next == sorted && sorted < order.size()) {
+        dropCovered();
+        const size_t want = std::max(kFirstSorted, sorted);
+        sorted += SortLeast(order.data() + sorted, order.size() - sorted, want, std::less<Ranked>(), run, report, stop);
+      }
+      return next < sorted || !heap.empty();
+    };
     const auto take = [&] {
-      if (next < order.size() && (heap.empty() || order[next] < heap.Top())) {
+      if (next < sorted && (heap.empty() || order[next] < heap.Top())) {
         ++reached;
         return order[next++];
       }
@@ -228,9 +277,9 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     // kept meanwhile would have dropped: the batch doubles while nothing is
     // kept and falls back to one when something is.
     size_t batchSize = 1, taken = 0;
-    while (next < order.size() || !heap.empty()) {
+    while (more()) {
       batch.clear();
-      while ((next < order.size() || !heap.empty()) && batch.size() < batchSize) {
+      while (batch.size() < batchSize && more()) {
         if (++taken % kCompareStopInterval == 0) stop.Check();
         const Ranked top = take();
         const Match place = PlaceOf(top);

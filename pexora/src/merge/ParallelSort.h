@@ -106,23 +106,22 @@ inline constexpr size_t kWholeBufferBytes = size_t{1} << 28;
 // merges. `report` runs on the calling thread now and then. The order of
 // equal items depends on the parts alone, not on the threads.
 template <typename T, typename Less>
-void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
-                 const StopToken& stop, size_t wholeBufferBytes = kWholeBufferBytes) {
+void SortInParts(T* const data, const size_t count, const Less& less, const ParallelFor& run,
+                 const std::function<void()>& report, const StopToken& stop,
+                 size_t wholeBufferBytes = kWholeBufferBytes) {
   static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
   // Few items are sorted here: starting threads for them costs more than
   // sorting (docs/library.md, *Measured constants*).
   constexpr size_t kFewItems = 8192, kCopyBlock = size_t{1} << 16, kReportEvery = size_t{1} << 20;
-  const size_t count = items.size();
   uint32_t compared = 0;
-  if (count < kFewItems) return std::sort(items.begin(), items.end(), Stoppable<T>(less, stop, compared));
+  if (count < kFewItems) return std::sort(data, data + count, Stoppable<T>(less, stop, compared));
   const bool inHalves = count > wholeBufferBytes / sizeof(T);
   const size_t room = inHalves ? count - count / 2 : count;
   // Uninitialised: its pages cost nothing until a merge writes them.
   std::allocator<T> allocator;
   const auto release = [&](T* p) { allocator.deallocate(p, room); };
   const std::unique_ptr<T, decltype(release)> buffer(allocator.allocate(room), release);
-  if (!inHalves) return SortWithBuffer(items.data(), count, buffer.get(), less, run, report, stop);
-  T* const data = items.data();
+  if (!inHalves) return SortWithBuffer(data, count, buffer.get(), less, run, report, stop);
   SortWithBuffer(data, room, buffer.get(), less, run, report, stop);
   SortWithBuffer(data + room, count - room, buffer.get(), less, run, report, stop);
   // The first half moves to the buffer; merged from the front, the output
@@ -143,6 +142,48 @@ void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run
     if (static_cast<size_t>(out - data) % kReportEvery == 0) report();
   }
   copy(a, static_cast<size_t>(aEnd - a), out);  // what is left of the second half is in place
+}
+
+template <typename T, typename Less>
+void SortInParts(std::vector<T>& items, const Less& less, const ParallelFor& run, const std::function<void()>& report,
+                 const StopToken& stop, size_t wholeBufferBytes = kWholeBufferBytes) {
+  SortInParts(items.data(), items.size(), less, run, report, stop, wholeBufferBytes);
+}
+
+// Moves the least items of items[0, count), about `want` of them and at
+// least one, to the front, sorted (SortInParts), and returns how many: none
+// of the others goes before any of them. For taking millions of items least
+// first when most of them will be dropped unsorted.
+template <typename T, typename Less>
+size_t SortLeast(T* const items, const size_t count, const size_t want, const Less& less, const ParallelFor& run,
+                 const std::function<void()>& report, const StopToken& stop) {
+  if (count == 0) return 0;
+  size_t least = count;
+  if (want < count - count / 4) {
+    // The pivot: of evenly spread samples, the one with about the wanted
+    // share of samples before it.
+    constexpr size_t kSamples = 1024;
+    std::vector<T> samples;
+    samples.reserve(kSamples);
+    for (size_t k = 0; k < kSamples; ++k)
+      samples.push_back(items[count / kSamples * k + count % kSamples * k / kSamples]);
+    uint32_t compared = 0;
+    const auto cmp = Stoppable<T>(less, stop, compared);
+    std::sort(samples.begin(), samples.end(), cmp);
+    const T pivot = samples[std::min(kSamples - 1, want * kSamples / count)];
+    // Those not after the pivot (the pivot too) to the front.
+    T* low = items;
+    T* high = items + count;
+    while (true) {
+      while (low < high && !cmp(pivot, *low)) ++low;
+      while (low < high && cmp(pivot, *(high - 1))) --high;
+      if (high - low < 2) break;
+      std::iter_swap(low++, --high);
+    }
+    least = static_cast<size_t>(low - items);
+  }
+  SortInParts(items, least, less, run, report, stop);
+  return least;
 }
 
 }  // namespace pexora
