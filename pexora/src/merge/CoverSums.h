@@ -20,6 +20,8 @@ class CoverSums {
   // request every row.
   void Build(const std::vector<Match>& kept, const StopToken& stop);
 
+  int64_t Pixels() const { return int64_t{width_} * height_; }
+
   // Whether m's rectangle holds a covered pixel, that is overlaps a match
   // that Build was given; m must lie inside the area.
   bool AnyCovered(const Match& m) const {

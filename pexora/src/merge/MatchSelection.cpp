@@ -186,6 +186,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   // first: what kept matches cover by then is dropped before the next part
   // is sorted, and most of the candidates of a dense search are.
   std::vector<Ranked> order, batch;
+  size_t keptWhenSummed = SIZE_MAX;
   PendingHeap heap(candidates);
   constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024, kFirstSorted = size_t{1} << 16;
   constexpr uint32_t kCovered = UINT32_MAX;
@@ -203,6 +204,20 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
       stop.Check();
       order.resize(std::min(end - begin, filled + kChunk * 64), Ranked{});
     }
+    // Whether a kept match overlaps a candidate: through the summed cover
+    // where there are many to look at (summing it costs about two passes
+    // over its area), made for what is kept now.
+    const auto summedCover = [&](size_t count) {
+      const bool summed = cover && int64_t(count) * 8 >= cover->Pixels();
+      if (summed && keptWhenSummed != kept.size()) {
+        cover->Build(kept, stop);
+        keptWhenSummed = kept.size();
+      }
+      return summed;
+    };
+    const auto covered = [&](const Match& m, bool summed) { return summed ? cover->AnyCovered(m) : overlapsKept(m); };
+    // What kept matches of earlier percentages cover is not bounded.
+    const bool anyKept = !kept.empty(), summed = anyKept && summedCover(end - begin);
     run((end - begin + kChunk - 1) / kChunk,
         [&](size_t chunk) {
           stop.Check();
@@ -217,6 +232,10 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
                                sums.RowBounds(candidates[i], 0, static_cast<int32_t>(next - i), rowBounds.data());
             for (size_t j = i; j < next; ++j) {
               const Match& m = candidates[j];
+              if (anyKept && covered(m, summed)) {
+                order[j - begin] = {0, 0, 0, 0, 0, 0, kCovered};
+                continue;
+              }
               const uint64_t bound = inRow ? rowBounds[j - i] : sums.SumAt(m, 0);
               order[j - begin] = {bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
             }
@@ -227,22 +246,9 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         report);
     // order[0, next) has been taken, order[next, sorted) is sorted and goes
     // before every item after it.
-    size_t next = 0, sorted = 0, keptWhenDropped = 0;
-    // Drops from order[sorted, ...) what the matches kept by now overlap.
-    const auto dropCovered = [&] {
-      if (kept.size() == keptWhenDropped) return;
-      keptWhenDropped = kept.size();
-      if (cover) cover->Build(kept, stop);
-      const size_t count = order.size() - sorted;
-      run((count + kChunk - 1) / kChunk,
-          [&](size_t chunk) {
-            stop.Check();
-            for (size_t i = sorted + chunk * kChunk; i < std::min(order.size(), sorted + (chunk + 1) * kChunk); ++i) {
-              const Match place = PlaceOf(order[i]);
-              if (cover ? cover->AnyCovered(place) : overlapsKept(place)) order[i].index = kCovered;
-            }
-          },
-          report);
+    size_t next = 0, sorted = 0, keptWhenDropped = kept.size();
+    // Closes the gaps that dropped candidates left in order[sorted, ...).
+    const auto compact = [&] {
       size_t uncovered = sorted;
       for (size_t i = sorted; i < order.size(); ++i) {
         if (i % kCompareStopInterval == 0) stop.Check();
@@ -251,6 +257,30 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
       reached += order.size() - uncovered;
       decided += order.size() - uncovered;
       order.resize(uncovered);
+    };
+    if (anyKept) compact();
+    // Drops from order[sorted, ...) what the matches kept since overlap.
+    const auto dropCovered = [&] {
+      if (kept.size() == keptWhenDropped) return;
+      keptWhenDropped = kept.size();
+      const size_t count = order.size() - sorted;
+      const bool summedNow = summedCover(count);
+      const auto mark = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+          if (covered(PlaceOf(order[i]), summedNow)) order[i].index = kCovered;
+        }
+      };
+      if (count <= kChunk) {
+        mark(sorted, order.size());
+      } else {
+        run((count + kChunk - 1) / kChunk,
+            [&](size_t chunk) {
+              stop.Check();
+              mark(sorted + chunk * kChunk, std::min(order.size(), sorted + (chunk + 1) * kChunk));
+            },
+            report);
+      }
+      compact();
     };
     // True while something is left to take, the next part sorted first if
     // the sorted one has been taken.
