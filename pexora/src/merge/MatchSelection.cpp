@@ -67,6 +67,10 @@ bool InRowAfter(const Match& a, const Match& b) {
   return b.y == a.y && b.x == a.x + 1 && b.width == a.width && b.height == a.height;
 }
 
+// Batches of refinements of fewer pixels than this run on the calling
+// thread.
+constexpr int64_t kParallelRefinePixels = int64_t{1} << 16;
+
 // Rows shorter than this are bounded a position at a time.
 constexpr size_t kLeastRowRun = 8;
 
@@ -332,13 +336,19 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         if (decided % kReportEvery == 0) report();
       }
       if (batch.size() == batchSize) batchSize = std::min(kBatch, 2 * batchSize);
-      run(
-          batch.size(),
-          [&](size_t i) {
-            Ranked& r = batch[i];
-            r.sum = std::max(r.sum, sums.SumAt(PlaceOf(r), int(++r.level)));
-          },
-          report);
+      const auto refine = [&](size_t i) {
+        Ranked& r = batch[i];
+        r.sum = std::max(r.sum, sums.SumAt(PlaceOf(r), int(++r.level)));
+      };
+      // Starting threads costs as much as summing some ten thousand pixels:
+      // small batches of small sizes are refined here.
+      int64_t pixels = 0;
+      for (const Ranked& r : batch) pixels -= r.area;
+      if (pixels >= kParallelRefinePixels) {
+        run(batch.size(), refine, report);
+      } else {
+        for (size_t i = 0; i < batch.size(); ++i) refine(i);
+      }
       for (const Ranked& r : batch) putBack(r);
     }
   }
