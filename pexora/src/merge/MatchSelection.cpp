@@ -194,6 +194,16 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   PendingHeap heap(candidates);
   constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024, kFirstSorted = size_t{1} << 16;
   constexpr uint32_t kCovered = UINT32_MAX;
+  // body(first, last) for runs of kChunk of [from, to), on every thread (one
+  // run stays on the calling thread).
+  const auto forChunks = [&](size_t from, size_t to, const auto& body) {
+    run((to - from + kChunk - 1) / kChunk,
+        [&](size_t chunk) {
+          stop.Check();
+          body(from + chunk * kChunk, std::min(to, from + (chunk + 1) * kChunk));
+        },
+        report);
+  };
   for (size_t begin = 0, end = 0; begin < candidates.size(); begin = end) {
     end = begin + 1;
     while (end < candidates.size() && CompareFraction(candidates[begin], candidates[end]) == 0) {
@@ -222,32 +232,28 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     const auto covered = [&](const Match& m, bool summed) { return summed ? cover->AnyCovered(m) : overlapsKept(m); };
     // What kept matches of earlier percentages cover is not bounded.
     const bool anyKept = !kept.empty(), summed = anyKept && summedCover(end - begin);
-    run((end - begin + kChunk - 1) / kChunk,
-        [&](size_t chunk) {
-          stop.Check();
-          const size_t last = std::min(end, begin + (chunk + 1) * kChunk);
-          std::array<uint32_t, kChunk> rowBounds;
-          for (size_t i = begin + chunk * kChunk; i < last;) {
-            // Neighbours in a row, as the scan gathers them: their first
-            // bounds at once.
-            size_t next = i + 1;
-            while (next < last && InRowAfter(candidates[next - 1], candidates[next])) ++next;
-            const bool inRow = next - i >= kLeastRowRun &&
-                               sums.RowBounds(candidates[i], 0, static_cast<int32_t>(next - i), rowBounds.data());
-            for (size_t j = i; j < next; ++j) {
-              const Match& m = candidates[j];
-              if (anyKept && covered(m, summed)) {
-                order[j - begin] = {0, 0, 0, 0, 0, 0, kCovered};
-                continue;
-              }
-              const uint64_t bound = inRow ? rowBounds[j - i] : sums.SumAt(m, 0);
-              order[j - begin] = {bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
-            }
-            i = next;
+    forChunks(begin, end, [&](size_t first, size_t last) {
+      std::array<uint32_t, kChunk> rowBounds;
+      for (size_t i = first; i < last;) {
+        // Neighbours in a row, as the scan gathers them: their first
+        // bounds at once.
+        size_t next = i + 1;
+        while (next < last && InRowAfter(candidates[next - 1], candidates[next])) ++next;
+        const bool inRow = next - i >= kLeastRowRun &&
+                           sums.RowBounds(candidates[i], 0, static_cast<int32_t>(next - i), rowBounds.data());
+        for (size_t j = i; j < next; ++j) {
+          const Match& m = candidates[j];
+          if (anyKept && covered(m, summed)) {
+            order[j - begin] = {0, 0, 0, 0, 0, 0, kCovered};
+            continue;
           }
-          bounded += last - (begin + chunk * kChunk);
-        },
-        report);
+          const uint64_t bound = inRow ? rowBounds[j - i] : sums.SumAt(m, 0);
+          order[j - begin] = {bound, -m.width * m.height, m.y, m.x, -m.width, 0, static_cast<uint32_t>(j)};
+        }
+        i = next;
+      }
+      bounded += last - first;
+    });
     // order[0, next) has been taken, order[next, sorted) is sorted and goes
     // before every item after it.
     size_t next = 0, sorted = 0, keptWhenDropped = kept.size();
@@ -269,21 +275,11 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
       keptWhenDropped = kept.size();
       const size_t count = order.size() - sorted;
       const bool summedNow = summedCover(count);
-      const auto mark = [&](size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i) {
+      forChunks(sorted, order.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) {
           if (covered(PlaceOf(order[i]), summedNow)) order[i].index = kCovered;
         }
-      };
-      if (count <= kChunk) {
-        mark(sorted, order.size());
-      } else {
-        run((count + kChunk - 1) / kChunk,
-            [&](size_t chunk) {
-              stop.Check();
-              mark(sorted + chunk * kChunk, std::min(order.size(), sorted + (chunk + 1) * kChunk));
-            },
-            report);
-      }
+      });
       compact();
     };
     // True while something is left to take, the next part sorted first if
