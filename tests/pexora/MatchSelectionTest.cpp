@@ -9,6 +9,7 @@
 #include "merge/BestCandidates.h"
 #include "merge/CoverSums.h"
 #include "merge/CoveredArea.h"
+#include "merge/KeepBestFirst.h"
 #include "merge/MatchSelection.h"
 
 namespace pexora {
@@ -187,6 +188,17 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
       std::vector<uint64_t> columns;
       covered.CoveredColumns(m.y, m.height, columns);
       ASSERT_EQ(covered.AnyInColumns(columns, m.x, m.width), overlaps) << "by columns, round " << round;
+      // Every position of the row at once, and whether one is free.
+      std::vector<uint64_t> blocked;
+      const bool anyFree = covered.BlockedPositions(m.y, w, h, blocked);
+      bool free = false;
+      for (int32_t x = area.X; x + w <= area.X + area.Width; ++x) {
+        const bool at = covered.AnyCovered({x, m.y, w, h, 0, 1, 0});
+        const size_t k = size_t(x - area.X);
+        ASSERT_EQ((blocked[k / 64] >> (k % 64) & 1) != 0, at) << "blocked, round " << round << " x " << x;
+        free = free || !at;
+      }
+      ASSERT_EQ(anyFree, free) << "round " << round;
       if (!overlaps && random() % 3 == 0) {
         covered.Cover(m);
         kept.push_back(m);
@@ -250,6 +262,59 @@ TEST(MatchSelection, MergingHundredsOfThousandsKeepsWhatTheFullMergeKeeps) {
   }
 }
 
+TEST(KeepBestFirst, DecidesABatchAsTheWholeSortedBatchDecides) {
+  // Every position of two sizes in a block with exact sums (many ties, a
+  // share at a lower percentage): several parts sorted in turn, most of the
+  // batch dropped unsorted; part of the area covered before, and the count
+  // cut or not.
+  std::vector<Match> batch;
+  for (const int32_t size : {8, 13}) {
+    for (int32_t y = 0; y + size <= 400; ++y) {
+      for (int32_t x = 0; x + size <= 420; ++x) {
+        const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663) ^ uint32_t(size * 83492791);
+        Match m = M(x, y, hash % 17 == 0 ? 1 : 0, hash % 5000, size);
+        m.compared = int64_t{size} * size;
+        batch.push_back(m);
+      }
+    }
+  }
+  ASSERT_GT(batch.size(), size_t{300000});
+  const TPXRect area{0, 0, 420, 400};
+  const std::vector<Match> before = {M(100, 100, 0, 0, 50), M(0, 390, 0, 0, 10)};
+  const auto coveredBefore = [&] {
+    CoveredArea covered(area);
+    for (const Match& m : before) covered.Cover(m);
+    return covered;
+  };
+  std::vector<Match> sorted = batch;
+  std::sort(sorted.begin(), sorted.end(), IsBetterMatch);
+  for (const size_t most : {size_t{0}, size_t{5}, size_t{400}}) {
+    std::vector<Match> expected = before;
+    CoveredArea truth = coveredBefore();
+    for (const Match& m : sorted) {
+      if (most > 0 && expected.size() >= most) break;
+      if (truth.AnyCovered(m)) continue;
+      truth.Cover(m);
+      expected.push_back(m);
+    }
+    if (most > 0) {
+      ASSERT_EQ(expected.size(), most);
+    } else {
+      ASSERT_GT(expected.size(), size_t{400});
+    }
+    for (const unsigned threads : {1u, 2u}) {
+      const ParallelFor run = [threads](size_t count, const std::function<void(size_t)>& body,
+                                        const std::function<void()>& onCaller) {
+        RunShared(count, threads, body, onCaller);
+      };
+      CoveredArea covered = coveredBefore();
+      std::vector<Match> kept = before;
+      KeepBestFirst(batch, covered, kept, most, run, StopToken::Never());
+      EXPECT_EQ(kept, expected) << threads << " threads, most " << most;
+    }
+  }
+}
+
 TEST(BestCandidates, HoldsTheBestOfAllOfferedUpToItsCapacity) {
   std::mt19937 random(9);
   std::vector<Match> all;
@@ -264,7 +329,9 @@ TEST(BestCandidates, HoldsTheBestOfAllOfferedUpToItsCapacity) {
     std::vector<Match> expected = all;
     std::sort(expected.begin(), expected.end(), IsBetterMatch);
     expected.resize(std::min(capacity, all.size()));
-    EXPECT_EQ(best.Take(), expected) << capacity;
+    std::vector<Match> taken = best.Take();
+    std::sort(taken.begin(), taken.end(), IsBetterMatch);
+    EXPECT_EQ(taken, expected) << capacity;
   }
 }
 

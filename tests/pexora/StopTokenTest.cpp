@@ -14,6 +14,8 @@
 #include "engine/SearchEngine.h"
 #include "image/ChannelPlanes.h"
 #include "merge/BestCandidates.h"
+#include "merge/CoveredArea.h"
+#include "merge/KeepBestFirst.h"
 #include "merge/MatchSelection.h"
 #include "merge/PlaneSums.h"
 #include "scan/SearchTemplate.h"
@@ -148,22 +150,27 @@ TEST(StopAtStage, MergeAndItsSorts) {
   }
 }
 
-TEST(StopAtStage, TheSortOfAPassesBestCandidates) {
+TEST(StopAtStage, ThePassesSelectionAndDecisions) {
   const std::vector<Match> candidates = ManyCandidates(3'000'000);
-  // Past its capacity the set selects the best; taken, it sorts them.
+  // Past its capacity the set selects the best; its batch is then sorted a
+  // part at a time and decided.
   ExpectEndsAtTheDeadline(
       [&](const StopToken& t) {
         BestCandidates best(1'000'000, t);
         best.Offer(candidates);
       },
       milliseconds(1));
-  ExpectEndsAtTheDeadline(
-      [&](const StopToken& t) {
-        BestCandidates best(3'000'000, t);
-        best.Offer(candidates);
-        best.Take();
-      },
-      milliseconds(1));
+  for (const unsigned threads : {1u, 2u}) {
+    const ParallelFor parallel = [&](size_t count, const std::function<void(size_t)>& body,
+                                     const std::function<void()>& onCaller) {
+      RunShared(count, threads, body, onCaller);
+    };
+    std::vector<Match> copy = candidates;  // copied before the clock runs
+    CoveredArea covered({0, 0, 3008, 3008});
+    std::vector<Match> kept;
+    ExpectEndsAtTheDeadline([&](const StopToken& t) { KeepBestFirst(std::move(copy), covered, kept, 0, parallel, t); },
+                            milliseconds(1));
+  }
 }
 
 TEST(StopAtStage, MergeInPasses) {

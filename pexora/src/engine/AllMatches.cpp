@@ -12,12 +12,24 @@
 #include "merge/BestCandidates.h"
 #include "merge/CandidateSums.h"
 #include "merge/CoveredArea.h"
+#include "merge/KeepBestFirst.h"
 #include "merge/MatchSelection.h"
 #include "merge/PlaneSums.h"
 
 namespace pexora {
 
 namespace {
+
+// Runs work of the merges on the job's threads, looking for a stop request
+// between units on the calling thread.
+ParallelFor OnThreads(ScanJob& job) {
+  return [&job](size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller) {
+    RunShared(count, job.threads, body, [&] {
+      job.settings.stop->Check();
+      onCaller();
+    });
+  };
+}
 
 // The merge of every collected position at once.
 std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
@@ -32,14 +44,7 @@ std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
   CandidateSums source(job.planes, sums.get(), job.templates);
   job.progress.BeginMerge(candidates.size());
   std::vector<Match> kept = MergeByBounds(
-      std::move(candidates), source, [&](const MergeProgress& now) { job.progress.Merged(now); },
-      [&](size_t count, const std::function<void(size_t)>& body, const std::function<void()>& onCaller) {
-        RunShared(count, job.threads, body, [&] {
-          stop.Check();
-          onCaller();
-        });
-      },
-      stop);
+      std::move(candidates), source, [&](const MergeProgress& now) { job.progress.Merged(now); }, OnThreads(job), stop);
   job.progress.EndMerge();
   return kept;
 }
@@ -58,19 +63,13 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
     job.progress.BeginPass();
     ScanEverySize(job, sink, true);
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<Match> batch = best.Take();
-    for (size_t i = 0; i < batch.size(); ++i) {
-      if (i % 4096 == 0) stop.Check();
-      const Match& m = batch[i];
-      if (covered.AnyCovered(m)) continue;
-      covered.Cover(m);
-      kept.push_back(m);
-    }
-    job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (batch.size() < capacity) break;
+    std::vector<Match> batch = best.Take();
+    const size_t taken = batch.size();
     // Later passes keep only worse matches, which the count cuts.
-    const int32_t most = job.settings.maximalCount;
-    if (most > 0 && kept.size() >= size_t(most)) break;
+    const auto most = static_cast<size_t>(std::max(0, job.settings.maximalCount));
+    KeepBestFirst(std::move(batch), covered, kept, most, OnThreads(job), stop);
+    job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (taken < capacity || (most > 0 && kept.size() >= most)) break;
   }
   return kept;
 }

@@ -18,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void ScanRowInto(const ScanJob& job, const SearchTemplate& t, int32_t y, size_t unit, RowSink& sink) {
+  const Clock::time_point start = Clock::now();
+  if (sink.Skips(t, y)) return sink.Take({t, job.area.X, y, 0, nullptr, 0, unit, start});
   const int32_t positions = job.area.Width - t.width + 1;
   // A position matches when its difference is within the tolerance and its
   // percentage reaches the minimal one.
@@ -25,7 +27,6 @@ void ScanRowInto(const ScanJob& job, const SearchTemplate& t, int32_t y, size_t 
                                               DifferenceLimit(t.Compared(), job.settings.minimalPercentage));
   thread_local std::vector<int64_t> differences;
   differences.resize(static_cast<size_t>(positions));
-  const Clock::time_point start = Clock::now();
   ScanRow(job.planes, t, y, job.area.X, positions, tolerance, differences.data(), *job.settings.stop);
   sink.Take({t, job.area.X, y, positions, differences.data(), tolerance, unit, start});
 }

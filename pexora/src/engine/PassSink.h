@@ -18,6 +18,8 @@ class PassSink : public RowSink {
   PassSink(BestCandidates& best, const CoveredArea& covered, CandidateSums& sums, ScanProgress& progress)
       : best_(best), covered_(covered), sums_(sums), progress_(progress) {}
 
+  // Rows whose every position overlaps a kept match.
+  bool Skips(const SearchTemplate& t, int32_t y) override;
   void Take(const ScannedRow& row) override;
 
  private:

@@ -31,6 +31,9 @@ struct ScannedRow {
 class RowSink {
  public:
   virtual ~RowSink() = default;
+  // Whether the sink would take no position of row y of t whatever its
+  // differences: the scan then hands it on with no positions, unscanned.
+  virtual bool Skips(const SearchTemplate& /*t*/, int32_t /*y*/) { return false; }
   virtual void Take(const ScannedRow& row) = 0;
 };
 

@@ -38,12 +38,10 @@ void BestCandidates::Offer(const std::vector<Match>& candidates) {
 
 std::vector<Match> BestCandidates::Take() {
   std::lock_guard lock(mutex_);
+  if (held_.size() > capacity_) Select();
   std::vector<Match> all;
   all.swap(held_);
   threshold_.reset();
-  uint32_t compared = 0;
-  std::sort(all.begin(), all.end(), Stoppable<Match>(IsBetterMatch, stop_, compared));
-  if (all.size() > capacity_) all.resize(capacity_);
   return all;
 }
 

@@ -28,7 +28,8 @@ class BestCandidates {
   // Offers candidates with exact sums; the worst ones drop out past capacity.
   void Offer(const std::vector<Match>& candidates);
 
-  // Everything held, best first; the set is left empty.
+  // The best `capacity` of all offered (or all, if fewer), in no particular
+  // order; the set is left empty.
   std::vector<Match> Take();
 
  private:

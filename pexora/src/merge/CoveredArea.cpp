@@ -57,4 +57,39 @@ bool CoveredArea::AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, 
   return ForSpanWords(first, last, [&](size_t word, uint64_t mask) { return (columns[word] & mask) != 0; });
 }
 
+namespace {
+
+// to[k] = from[k + shift] (bit k of the words in order), zero past the end.
+void ShiftDown(const std::vector<uint64_t>& from, size_t shift, std::vector<uint64_t>& to) {
+  const size_t words = from.size(), whole = shift / 64, bits = shift % 64;
+  to.assign(words, 0);
+  for (size_t w = 0; w + whole < words; ++w) {
+    to[w] = from[w + whole] >> bits;
+    if (bits > 0 && w + whole + 1 < words) to[w] |= from[w + whole + 1] << (64 - bits);
+  }
+}
+
+}  // namespace
+
+bool CoveredArea::BlockedPositions(int32_t y, int32_t width, int32_t height, std::vector<uint64_t>& blocked) const {
+  // Doubling: blocked[k] = OR of columns k .. k + reach - 1; then the rest
+  // of the width with one more shift.
+  CoveredColumns(y, height, blocked);
+  thread_local std::vector<uint64_t> shifted;
+  size_t reach = 1;
+  for (; 2 * reach <= static_cast<size_t>(width); reach *= 2) {
+    ShiftDown(blocked, reach, shifted);
+    for (size_t w = 0; w < blocked.size(); ++w) blocked[w] |= shifted[w];
+  }
+  if (reach < static_cast<size_t>(width)) {
+    ShiftDown(blocked, static_cast<size_t>(width) - reach, shifted);
+    for (size_t w = 0; w < blocked.size(); ++w) blocked[w] |= shifted[w];
+  }
+  const size_t positions = static_cast<size_t>(area_.Width) - static_cast<size_t>(width) + 1;
+  for (size_t w = 0; w < positions / 64; ++w) {
+    if (blocked[w] != ~uint64_t{0}) return true;
+  }
+  return positions % 64 != 0 && (~blocked[positions / 64] & (~uint64_t{0} >> (64 - positions % 64))) != 0;
+}
+
 }  // namespace pexora

@@ -14,6 +14,8 @@ class CoveredArea {
  public:
   explicit CoveredArea(const TPXRect& area);
 
+  const TPXRect& Area() const { return area_; }
+
   // Whether a pixel of m's rectangle (inside the area) is covered.
   bool AnyCovered(const Match& m) const;
   void Cover(const Match& m);
@@ -23,6 +25,13 @@ class CoveredArea {
   // exactly when AnyInColumns finds one of its columns set.
   void CoveredColumns(int32_t y, int32_t height, std::vector<uint64_t>& columns) const;
   bool AnyInColumns(const std::vector<uint64_t>& columns, int32_t x, int32_t width) const;
+
+  // The positions of a width x height rectangle in row y that overlap a
+  // kept match, one bit each from the area's left edge (bit k for x = area.X
+  // + k, for every k up to the area's width - width); true when at least
+  // one position is left free. A shift and an OR per word for each doubling
+  // of the width, where AnyInColumns looks a position at a time.
+  bool BlockedPositions(int32_t y, int32_t width, int32_t height, std::vector<uint64_t>& blocked) const;
 
  private:
   // Calls body(word index, mask) for the words of each row of m's rectangle
