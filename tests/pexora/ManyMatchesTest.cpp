@@ -99,6 +99,38 @@ TEST(ManyMatches, MorePositionsThanTheMemoryHoldsAreMergedInPassesAsTheReference
   EXPECT_GE(passes, 5);
 }
 
+TEST(ManyMatches, PassesWithAFirstThresholdFromASampleMergeAsTheReferenceMerges) {
+  // Room for thousands of the 60,000 positions: each pass aims a first
+  // threshold from a sample and holds fewer positions than its set could,
+  // so that a pass that holds fewer is not the last. Wide open (every
+  // position matches), tighter (fewer match), stretched.
+  const Image searched = NaturalPicture(260, 240, 5);
+  for (const bool stretch : {false, true}) {
+    for (const uint8_t tolerance : {uint8_t{255}, uint8_t{60}}) {
+      SCOPED_TRACE(testing::Message() << "tolerance " << int(tolerance) << (stretch ? " stretched" : ""));
+      const Image target = Crop(searched, 100, 90, 4, 4);
+      TPXProcessParameters p{};
+      p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+      p.ARGBATolerance = p.ARGBRTolerance = p.ARGBGTolerance = p.ARGBBTolerance = tolerance;
+      p.DifferenceTolerance = 1000;
+      p.MultipleMatches = 1;
+      p.StretchCompare = stretch;
+      p.MinimalStretchSize = {4, 4};
+      p.MaximalStretchSize = {6, 6};
+      p.StretchResampler = PX_RESAMPLER_BILINEAR;
+      const reference::Outcome expected = reference::Search(searched, target, p);
+      const int64_t room = stretch ? 12000 : 6000;
+      ASSERT_GT(expected.matches.size(), 1000u);
+      for (unsigned threads : {1u, 2u}) {
+        const reference::Outcome actual =
+            RunEngine(searched, target, p, threads, nullptr, nullptr, room * int64_t{2 * sizeof(Match)});
+        ASSERT_EQ(actual.code, expected.code);
+        EXPECT_EQ(actual.matches, expected.matches) << threads << " threads";
+      }
+    }
+  }
+}
+
 TEST(ManyMatches, MergesOfManyCandidatesSortedInPartsOnEveryThreadAgreeWithTheReference) {
   // Over 12,000 matching positions, all of one percentage (wide open) or of
   // many: the merge sorts them in parts on every thread, where a few are

@@ -9,6 +9,7 @@
 #include "core/SharedLoop.h"
 #include "engine/CandidateSink.h"
 #include "engine/PassSink.h"
+#include "engine/PassThreshold.h"
 #include "merge/BestCandidates.h"
 #include "merge/CandidateSums.h"
 #include "merge/CoveredArea.h"
@@ -58,7 +59,8 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
   const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings, job.threads);
   CandidateSums source(job.planes, sums.get(), job.templates);
   while (true) {
-    BestCandidates best(capacity, stop);
+    const std::optional<Match> first = PassThreshold(job, covered, source, capacity);
+    BestCandidates best(capacity, stop, first);
     PassSink sink(best, covered, source, job.progress);
     job.progress.BeginPass();
     ScanEverySize(job, sink, true);
@@ -69,7 +71,9 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
     const auto most = static_cast<size_t>(std::max(0, job.settings.maximalCount));
     KeepBestFirst(std::move(batch), covered, kept, most, OnThreads(job), stop);
     job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (taken < capacity || (most > 0 && kept.size() >= most)) break;
+    // A pass that held fewer than its set holds held every undecided
+    // position, unless its first threshold left some out.
+    if ((taken < capacity && !first) || (most > 0 && kept.size() >= most)) break;
   }
   return kept;
 }

@@ -21,10 +21,7 @@ void ScanRowInto(const ScanJob& job, const SearchTemplate& t, int32_t y, size_t 
   const Clock::time_point start = Clock::now();
   if (sink.Skips(t, y)) return sink.Take({t, job.area.X, y, 0, nullptr, 0, unit, start});
   const int32_t positions = job.area.Width - t.width + 1;
-  // A position matches when its difference is within the tolerance and its
-  // percentage reaches the minimal one.
-  const int64_t tolerance = std::min<int64_t>(job.settings.differenceTolerance,
-                                              DifferenceLimit(t.Compared(), job.settings.minimalPercentage));
+  const int64_t tolerance = MatchTolerance(job, t);
   thread_local std::vector<int64_t> differences;
   differences.resize(static_cast<size_t>(positions));
   ScanRow(job.planes, t, y, job.area.X, positions, tolerance, differences.data(), *job.settings.stop);
@@ -32,6 +29,13 @@ void ScanRowInto(const ScanJob& job, const SearchTemplate& t, int32_t y, size_t 
 }
 
 }  // namespace
+
+int64_t MatchTolerance(const ScanJob& job, const SearchTemplate& t) {
+  // A position matches when its difference is within the tolerance and its
+  // percentage reaches the minimal one.
+  return std::min<int64_t>(job.settings.differenceTolerance,
+                           DifferenceLimit(t.Compared(), job.settings.minimalPercentage));
+}
 
 void ScanEverySize(ScanJob& job, RowSink& sink, bool pass) {
   const StopToken& stop = *job.settings.stop;

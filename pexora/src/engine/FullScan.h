@@ -25,6 +25,10 @@ struct ScanJob {
   ScanProgress& progress;
 };
 
+// The most differing pixels at which a position of t matches: the
+// difference tolerance, or less where the minimal percentage asks for less.
+int64_t MatchTolerance(const ScanJob& job, const SearchTemplate& t);
+
 // Scans every unit of the job into `sink`, reporting progress between the
 // calling thread's units. `pass`: the scan of a pass of the merge in passes.
 void ScanEverySize(ScanJob& job, RowSink& sink, bool pass);

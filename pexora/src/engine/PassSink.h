@@ -23,6 +23,9 @@ class PassSink : public RowSink {
   void Take(const ScannedRow& row) override;
 
  private:
+  // A row with positions: counts those met and those summed.
+  void TakeRow(const ScannedRow& row, size_t& met, size_t& summed);
+
   BestCandidates& best_;
   const CoveredArea& covered_;
   CandidateSums& sums_;

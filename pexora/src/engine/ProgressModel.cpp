@@ -7,6 +7,7 @@ namespace pexora {
 size_t ProgressModel::AddGroup(int kind, double units, double priorPerUnit) {
   std::lock_guard lock(mutex_);
   groups_.push_back({kind, units, priorPerUnit, 0, 0});
+  byKind_.resize(std::max(byKind_.size(), static_cast<size_t>(kind) + 1));
   return groups_.size() - 1;
 }
 
@@ -29,13 +30,16 @@ void ProgressModel::Done(size_t group, double seconds, double units) {
 
 double ProgressModel::Fraction() const {
   std::lock_guard lock(mutex_);
-  std::map<int, std::pair<double, double>> byKind;  // seconds and prior spent
+  // Seconds and prior spent by kind, in room kept from call to call: the
+  // scan asks between every two units.
+  std::vector<std::pair<double, double>>& byKind = byKind_;
+  byKind.assign(byKind.size(), {0.0, 0.0});
   double spent = 0, spentPrior = 0;
   for (const Group& g : groups_) {
     spent += g.seconds;
     spentPrior += g.done * g.prior;
-    byKind[g.kind].first += g.seconds;
-    byKind[g.kind].second += g.done * g.prior;
+    byKind[static_cast<size_t>(g.kind)].first += g.seconds;
+    byKind[static_cast<size_t>(g.kind)].second += g.done * g.prior;
   }
   if (spent <= 0) return 0;
   double remaining = 0;
@@ -46,7 +50,7 @@ double ProgressModel::Fraction() const {
       remaining += left * g.seconds / g.done;
       continue;
     }
-    const auto& [seconds, prior] = byKind[g.kind];
+    const auto& [seconds, prior] = byKind[static_cast<size_t>(g.kind)];
     const auto guess = firstGuess_.find(g.kind);
     const double perPrior = prior > 0                    ? seconds / prior
                             : guess != firstGuess_.end() ? guess->second

@@ -11,13 +11,14 @@
 #include <cstddef>
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace pexora {
 
 class ProgressModel {
  public:
-  // Adds or resets a group of `units` units of prior cost `priorPerUnit` each
+  // Adds a group (of a `kind` from 0) of `units` units of prior cost `priorPerUnit` each
   // (any unit, the same for every group) and returns its number.
   size_t AddGroup(int kind, double units, double priorPerUnit);
   void SetGroup(size_t group, double units, double priorPerUnit);
@@ -41,6 +42,7 @@ class ProgressModel {
   mutable std::mutex mutex_;
   std::vector<Group> groups_;
   std::map<int, double> firstGuess_;
+  mutable std::vector<std::pair<double, double>> byKind_;
 };
 
 }  // namespace pexora

@@ -6,8 +6,8 @@
 
 namespace pexora {
 
-BestCandidates::BestCandidates(size_t capacity, const StopToken& stop)
-    : capacity_(std::max<size_t>(1, capacity)), stop_(stop) {
+BestCandidates::BestCandidates(size_t capacity, const StopToken& stop, std::optional<Match> first)
+    : capacity_(std::max<size_t>(1, capacity)), stop_(stop), threshold_(first) {
   // Reserved at once: growing by doubling would hold two copies at a time.
   // Pages are touched only as candidates come.
   held_.reserve(capacity_ + capacity_ / 2 + 1);
@@ -24,6 +24,7 @@ void BestCandidates::Select() {
                    Stoppable<Match>(IsBetterMatch, stop_, compared));
   held_.resize(capacity_);
   threshold_ = held_.back();
+  selected_ = true;
 }
 
 void BestCandidates::Offer(const std::vector<Match>& candidates) {
@@ -32,7 +33,7 @@ void BestCandidates::Offer(const std::vector<Match>& candidates) {
   for (const Match& m : candidates) {
     if (threshold_ && !IsBetterMatch(m, *threshold_)) continue;
     held_.push_back(m);
-    if (held_.size() == capacity_ ? !threshold_ : held_.size() > capacity_ + capacity_ / 2) Select();
+    if (held_.size() == capacity_ ? !selected_ : held_.size() > capacity_ + capacity_ / 2) Select();
   }
 }
 
@@ -42,6 +43,7 @@ std::vector<Match> BestCandidates::Take() {
   std::vector<Match> all;
   all.swap(held_);
   threshold_.reset();
+  selected_ = false;
   return all;
 }
 

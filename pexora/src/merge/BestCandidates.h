@@ -17,12 +17,14 @@ namespace pexora {
 
 class BestCandidates {
  public:
-  // Its selections and sorts check `stop` every few thousand comparisons.
-  explicit BestCandidates(size_t capacity, const StopToken& stop = StopToken::Never());
+  // Its selections check `stop` every few thousand comparisons. A candidate
+  // not better than `first` never enters, even while there is room.
+  explicit BestCandidates(size_t capacity, const StopToken& stop = StopToken::Never(),
+                          std::optional<Match> first = std::nullopt);
 
-  // Once the set is full, the worst of the best `capacity` held at the last
-  // selection: a candidate that is not better cannot enter. Nothing while
-  // there is room.
+  // The worst of the best `capacity` held at the last selection once the set
+  // is full, before that `first`: a candidate that is not better cannot
+  // enter. Nothing while there is room and no `first`.
   std::optional<Match> Threshold() const;
 
   // Offers candidates with exact sums; the worst ones drop out past capacity.
@@ -40,6 +42,7 @@ class BestCandidates {
   mutable std::mutex mutex_;
   std::vector<Match> held_;  // the best selected, then those offered since
   std::optional<Match> threshold_;
+  bool selected_ = false;
 };
 
 }  // namespace pexora
