@@ -207,6 +207,35 @@ TEST(CoveredArea, TellsOverlapWithCoveredMatchesAcrossWordEdges) {
   }
 }
 
+TEST(CoveredArea, TellsTheWidestUncoveredRectangleOfEveryHeight) {
+  // Random covers of an area wider than a word, from none to nearly all:
+  // a width x height rectangle fits uncovered exactly where some position
+  // of it overlaps no covered pixel.
+  const TPXRect area{3, 5, 70, 9};
+  std::mt19937 random(21);
+  for (int round = 0; round < 40; ++round) {
+    CoveredArea covered(area);
+    for (int i = 0; i < round; ++i) {
+      const int32_t w = 1 + int32_t(random() % 12), h = 1 + int32_t(random() % 4);
+      covered.Cover({area.X + int32_t(random() % uint32_t(area.Width - w + 1)),
+                     area.Y + int32_t(random() % uint32_t(area.Height - h + 1)), w, h, 0, 1, 0});
+    }
+    const std::vector<int32_t> widest = covered.WidestFree(StopToken::Never());
+    ASSERT_EQ(widest.size(), size_t(area.Height) + 1);
+    for (int32_t h = 1; h <= area.Height; ++h) {
+      for (int32_t w = 1; w <= area.Width; ++w) {
+        bool fits = false;
+        for (int32_t y = area.Y; !fits && y + h <= area.Y + area.Height; ++y) {
+          for (int32_t x = area.X; !fits && x + w <= area.X + area.Width; ++x) {
+            fits = !covered.AnyCovered({x, y, w, h, 0, 1, 0});
+          }
+        }
+        ASSERT_EQ(widest[size_t(h)] >= w, fits) << "round " << round << ", " << w << " x " << h;
+      }
+    }
+  }
+}
+
 // Sums of a dense block of candidates looked up by place: level 0 a third
 // of the sum, level 1 the exact sum.
 class PlacedSums : public SumSource {

@@ -50,6 +50,17 @@ std::vector<Match> MergeCollected(ScanJob& job, std::vector<Match> candidates) {
   return kept;
 }
 
+// Whether a position of some size overlaps no kept match: none left, no
+// position is undecided.
+bool AnyPlaceLeft(const ScanJob& job, const CoveredArea& covered) {
+  const std::vector<int32_t> widest = covered.WidestFree(*job.settings.stop);
+  for (size_t s = 0; s < job.templates.Count(); ++s) {
+    const TPXDimensions size = job.templates.Size(s);
+    if (size.Height <= job.area.Height && widest[static_cast<size_t>(size.Height)] >= size.Width) return true;
+  }
+  return false;
+}
+
 // The merge in passes, keeping the decided matches as the pixels they cover
 // rather than as a list to search.
 std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
@@ -73,8 +84,9 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
     job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     // A pass that held fewer than its set holds held every undecided
     // position, unless its first threshold left some out.
-    if ((taken < capacity && !first) || (most > 0 && kept.size() >= most)) break;
+    if ((taken < capacity && !first) || (most > 0 && kept.size() >= most) || !AnyPlaceLeft(job, covered)) break;
   }
+  job.progress.EndPasses();
   return kept;
 }
 

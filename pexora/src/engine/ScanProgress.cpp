@@ -86,6 +86,11 @@ void ScanProgress::EndPass(double seconds) {
   model_.Done(passesSpent_, seconds, 0);
 }
 
+void ScanProgress::EndPasses() {
+  forecast_->Finish();
+  Report();
+}
+
 void ScanProgress::BeginMerge(size_t candidates) {
   // The merge's units are its candidates, bounded and decided.
   model_.SetGroup(boundGroup_, double(candidates), kBoundCostPerCandidate);

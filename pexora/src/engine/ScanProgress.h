@@ -43,6 +43,8 @@ class ScanProgress {
   void BeginPass();
   void PassRow(double met, double summed, double seconds);
   void EndPass(double seconds);
+  // The merge in passes needs no further pass.
+  void EndPasses();
 
   // The merge of the collected positions: `candidates` of them, then how far it is.
   void BeginMerge(size_t candidates);

@@ -1,5 +1,7 @@
 #include "merge/CoveredArea.h"
 
+#include <algorithm>
+
 namespace pexora {
 
 CoveredArea::CoveredArea(const TPXRect& area)
@@ -70,6 +72,34 @@ void ShiftDown(const std::vector<uint64_t>& from, size_t shift, std::vector<uint
 }
 
 }  // namespace
+
+std::vector<int32_t> CoveredArea::WidestFree(const StopToken& stop) const {
+  const auto width = static_cast<size_t>(area_.Width);
+  std::vector<int32_t> widest(static_cast<size_t>(area_.Height) + 1, 0);
+  // heights[x]: the uncovered pixels of column x up to the row, unbroken.
+  std::vector<int32_t> heights(width, 0);
+  std::vector<size_t> starts;  // columns of the stack's rising heights
+  for (int32_t y = 0; y < area_.Height; ++y) {
+    stop.Check();
+    const uint64_t* bits = bits_.data() + static_cast<size_t>(y) * wordsPerRow_;
+    for (size_t x = 0; x < width; ++x) heights[x] = (bits[x / 64] >> (x % 64) & 1) != 0 ? 0 : heights[x] + 1;
+    // Each column's height, popped, spans back to where it began.
+    starts.clear();
+    for (size_t x = 0; x <= width; ++x) {
+      const int32_t h = x < width ? heights[x] : 0;
+      while (!starts.empty() && heights[starts.back()] >= h) {
+        const size_t top = starts.back();
+        starts.pop_back();
+        const size_t from = starts.empty() ? 0 : starts.back() + 1;
+        int32_t& w = widest[static_cast<size_t>(heights[top])];
+        w = std::max(w, static_cast<int32_t>(x - from));
+      }
+      if (x < width) starts.push_back(x);
+    }
+  }
+  for (size_t h = widest.size() - 1; h > 0; --h) widest[h - 1] = std::max(widest[h - 1], widest[h]);
+  return widest;
+}
 
 bool CoveredArea::BlockedPositions(int32_t y, int32_t width, int32_t height, std::vector<uint64_t>& blocked) const {
   // Doubling: blocked[k] = OR of columns k .. k + reach - 1; then the rest

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/Match.h"
+#include "core/StopToken.h"
 #include "pexora/pexora.h"
 
 namespace pexora {
@@ -32,6 +33,13 @@ class CoveredArea {
   // one position is left free. A shift and an OR per word for each doubling
   // of the width, where AnyInColumns looks a position at a time.
   bool BlockedPositions(int32_t y, int32_t width, int32_t height, std::vector<uint64_t>& blocked) const;
+
+  // For each height h from 0 to the area's, the widest rectangle of that
+  // height (or more) that holds no covered pixel: a width x h rectangle fits
+  // somewhere uncovered exactly when widest[h] >= width. One pass over the
+  // pixels (the largest empty rectangles by a stack of column heights),
+  // looking for a stop request every row.
+  std::vector<int32_t> WidestFree(const StopToken& stop) const;
 
  private:
   // Calls body(word index, mask) for the words of each row of m's rectangle

@@ -91,8 +91,14 @@ double PassForecast::PassSeconds(double met, const Pass& done, double rows) cons
   return rows * RowRate() + (sumsLeft + kBoundShareOfSum * boundsLeft) * SumRate() + EndRate();
 }
 
+void PassForecast::Finish() {
+  std::lock_guard lock(mutex_);
+  finished_ = true;
+}
+
 double PassForecast::RemainingSeconds() const {
   std::lock_guard lock(mutex_);
+  if (finished_) return 0;
   double remaining = 0, met = 0;
   if (running_) {
     // The first pass meets every matching position, a later one a share of

@@ -36,6 +36,9 @@ class PassForecast {
   // took `seconds`.
   void EndPass(double seconds);
 
+  // No pass follows: the merge is done once its last batch is decided.
+  void Finish();
+
   double RemainingSeconds() const;
 
   // How many of `met` positions a set of `capacity` is expected to sum,
@@ -68,7 +71,7 @@ class PassForecast {
   double matching_ = 0;                     // met by the first scan's rows
   double work_ = 0, workSeconds_ = 0;       // positions met, in sums, and their time beyond the rows
   double endSeconds_ = 0;                   // after the passes' scans
-  bool running_ = false;
+  bool running_ = false, finished_ = false;
   Pass current_;
   std::vector<double> met_;  // by each finished pass
 };
