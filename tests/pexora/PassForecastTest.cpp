@@ -2,6 +2,8 @@
 // after each pass, and how a running pass corrects the first guesses.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "merge/PassForecast.h"
 
 namespace pexora {
@@ -66,6 +68,56 @@ TEST(PassForecast, ThreePassesOfAHalfEachAfterAPassThatHalved) {
     expected += sums + 0.2 * (met - sums);
   }
   EXPECT_NEAR(forecast.RemainingSeconds(), expected, 1e-9);
+}
+
+TEST(PassForecast, APassForetoldBySampleIsForecastFromIt) {
+  // After passes meeting 1000 and 500 positions (share a half), a pass that
+  // a sample foretells to meet 60 positions, fewer than its set of 100
+  // holds, is the last: only its own work is left, where the share alone
+  // foretells 250, 125 and 62.5 positions in three passes. One foretold to
+  // meet 4000 is forecast from that, not from the share.
+  const auto afterTwoPasses = [] {
+    auto forecast = std::make_unique<PassForecast>(100, 1);
+    FirstScan(*forecast, 1, 0.0, 1000);
+    for (double met : {1000.0, 500.0}) {
+      forecast->BeginPass();
+      forecast->PassRow(met, met, met);
+      forecast->EndPass(0.0);
+    }
+    return forecast;
+  };
+  const double entering = 0.35;
+  const auto passSeconds = [&](double met) {
+    const double sums = PassForecast::ExpectedSums(met, 100, entering);
+    return sums + 0.2 * (met - sums);
+  };
+  const auto unforetold = afterTwoPasses();
+  unforetold->BeginPass();
+  EXPECT_NEAR(unforetold->RemainingSeconds(), passSeconds(250) + passSeconds(125) + passSeconds(62.5), 1e-9);
+  const auto few = afterTwoPasses();
+  few->BeginPass(60);
+  EXPECT_NEAR(few->RemainingSeconds(), passSeconds(60), 1e-9);
+  const auto many = afterTwoPasses();
+  many->BeginPass(4000);
+  EXPECT_GT(many->RemainingSeconds(), passSeconds(4000));
+  // Once no pass is to follow, nothing is left.
+  many->Finish();
+  EXPECT_EQ(many->RemainingSeconds(), 0.0);
+}
+
+TEST(PassForecast, ALaterPassIsForecastFromHowTheLastPassSpentItsTime) {
+  // The first pass spent 8 of its 10 s on its first 2 of 10 rows. The
+  // second, foretold to be the last, took 2 s on each of its first 2 rows,
+  // twice as fast: its other 8 rows are forecast at half the 2 s they took
+  // then, where an even spread over the rows would say 8 x 2 s.
+  PassForecast forecast(100, 10);
+  FirstScan(forecast, 10, 0.0, 1000);
+  forecast.BeginPass();
+  for (int row = 0; row < 10; ++row) forecast.PassRow(100, 10, row < 2 ? 4.0 : 0.25);
+  forecast.EndPass(0.0);
+  forecast.BeginPass(50);
+  for (int row = 0; row < 2; ++row) forecast.PassRow(5, 5, 2.0);
+  EXPECT_NEAR(forecast.RemainingSeconds(), 1.0, 1e-9);
 }
 
 TEST(PassForecast, ARunningPassMeasuresItsPositionsAndNeverForecastsLessThanItMet) {

@@ -70,18 +70,19 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
   const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings, job.threads);
   CandidateSums source(job.planes, sums.get(), job.templates);
   while (true) {
-    const std::optional<Match> first = PassThreshold(job, covered, source, capacity);
+    const PassStart begun = PassThreshold(job, covered, source, capacity);
+    const std::optional<Match>& first = begun.threshold;
     BestCandidates best(capacity, stop, first);
     PassSink sink(best, covered, source, job.progress);
-    job.progress.BeginPass();
+    job.progress.BeginPass(begun.undecided);
     ScanEverySize(job, sink, true);
-    const auto start = std::chrono::steady_clock::now();
+    const auto decidedFrom = std::chrono::steady_clock::now();
     std::vector<Match> batch = best.Take();
     const size_t taken = batch.size();
     // Later passes keep only worse matches, which the count cuts.
     const auto most = static_cast<size_t>(std::max(0, job.settings.maximalCount));
     KeepBestFirst(std::move(batch), covered, kept, most, OnThreads(job), stop);
-    job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    job.progress.EndPass(std::chrono::duration<double>(std::chrono::steady_clock::now() - decidedFrom).count());
     // A pass that held fewer than its set holds held every undecided
     // position, unless its first threshold left some out.
     if ((taken < capacity && !first) || (most > 0 && kept.size() >= most) || !AnyPlaceLeft(job, covered)) break;

@@ -28,7 +28,7 @@ struct Sampled {
 
 }  // namespace
 
-std::optional<Match> PassThreshold(ScanJob& job, const CoveredArea& covered, CandidateSums& sums, size_t capacity) {
+PassStart PassThreshold(ScanJob& job, const CoveredArea& covered, CandidateSums& sums, size_t capacity) {
   const StopToken& stop = *job.settings.stop;
   std::vector<uint64_t> before(job.templates.Count() + 1, 0);  // placements of the sizes before each
   for (size_t s = 0; s < job.templates.Count(); ++s) {
@@ -41,7 +41,7 @@ std::optional<Match> PassThreshold(ScanJob& job, const CoveredArea& covered, Can
       static_cast<size_t>(std::min(kMostShareOfSet * double(capacity),
                                    std::clamp(kAimedSamples / share, double(kLeastSample), double(kMostSample))));
   const auto aimed = static_cast<size_t>(kAimedFill * double(count) * share);
-  if (share >= 1 || double(aimed) < kLeastAimed) return std::nullopt;
+  if (share >= 1 || double(aimed) < kLeastAimed) return {};
 
   // Evenly at random over every placement of every size, the same for the
   // same search; taken a size at a time.
@@ -71,11 +71,13 @@ std::optional<Match> PassThreshold(ScanJob& job, const CoveredArea& covered, Can
     }
     job.templates.Release(size);
   }
+  PassStart start{std::nullopt, double(undecided.size()) * placements / double(count)};
   // The set holds every undecided position, as far as the sample tells.
-  if (double(undecided.size()) <= double(count) * share) return std::nullopt;
+  if (double(undecided.size()) <= double(count) * share) return start;
   std::nth_element(undecided.begin(), undecided.begin() + static_cast<std::ptrdiff_t>(aimed - 1), undecided.end(),
                    IsBetterMatch);
-  return undecided[aimed - 1];
+  start.threshold = undecided[aimed - 1];
+  return start;
 }
 
 }  // namespace pexora

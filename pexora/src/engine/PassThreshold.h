@@ -18,9 +18,15 @@
 
 namespace pexora {
 
-// Nothing when the sample is too small to aim (a set that holds few of the
-// positions there are) or when it tells that the set holds every undecided
-// matching position.
-std::optional<Match> PassThreshold(ScanJob& job, const CoveredArea& covered, CandidateSums& sums, size_t capacity);
+struct PassStart {
+  // Nothing when the sample is too small to aim (a set that holds few of the
+  // positions there are) or when it tells that the set holds every
+  // undecided matching position.
+  std::optional<Match> threshold;
+  // The undecided matching positions, as the sample tells; below 0 when no
+  // sample was taken.
+  double undecided = -1;
+};
+PassStart PassThreshold(ScanJob& job, const CoveredArea& covered, CandidateSums& sums, size_t capacity);
 
 }  // namespace pexora

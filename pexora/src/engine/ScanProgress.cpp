@@ -77,7 +77,7 @@ void ScanProgress::Overflowed(double rows, double matching) {
 
 void ScanProgress::OverflowRow(double matching, double seconds) { forecast_->FirstScanRow(matching, seconds); }
 
-void ScanProgress::BeginPass() { forecast_->BeginPass(); }
+void ScanProgress::BeginPass(double expectedMet) { forecast_->BeginPass(expectedMet); }
 
 void ScanProgress::PassRow(double met, double summed, double seconds) { forecast_->PassRow(met, summed, seconds); }
 

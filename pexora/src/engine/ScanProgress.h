@@ -40,7 +40,8 @@ class ScanProgress {
   // A row of the first scan, past that room, met `matching` positions in `seconds`.
   void OverflowRow(double matching, double seconds);
 
-  void BeginPass();
+  // A pass begins, foretold to meet `expectedMet` positions (below 0: not foretold).
+  void BeginPass(double expectedMet);
   void PassRow(double met, double summed, double seconds);
   void EndPass(double seconds);
   // The merge in passes needs no further pass.

@@ -42,15 +42,18 @@ void PassForecast::FirstScanRow(double matching, double seconds) {
   matching_ += matching;
 }
 
-void PassForecast::BeginPass() {
+void PassForecast::BeginPass(double expectedMet) {
   std::lock_guard lock(mutex_);
   running_ = true;
+  expected_ = expectedMet;
   current_ = {};
+  profile_.assign(1, 0.0);
 }
 
 void PassForecast::PassRow(double met, double summed, double seconds) {
   std::lock_guard lock(mutex_);
   current_.rows += 1;
+  profile_.push_back(profile_.back() + seconds);
   current_.met += met;
   current_.summed += summed;
   // What the row took beyond a row of the first scan goes to its positions.
@@ -62,6 +65,7 @@ void PassForecast::EndPass(double seconds) {
   std::lock_guard lock(mutex_);
   running_ = false;
   met_.push_back(current_.met);
+  lastProfile_.swap(profile_);
   endSeconds_ += seconds;
 }
 
@@ -101,11 +105,18 @@ double PassForecast::RemainingSeconds() const {
   if (finished_) return 0;
   double remaining = 0, met = 0;
   if (running_) {
-    // The first pass meets every matching position, a later one a share of
-    // what the last one met (its rows tell too little: the sizes come in
-    // order, and the small ones meet the most), or what it has met so far.
-    met = std::max(current_.met, met_.empty() ? Matching() : met_.back() * Share());
-    remaining = PassSeconds(met, current_, std::max(0.0, rows_ - current_.rows));
+    // What a sample told, else: the first pass meets every matching
+    // position, a later one a share of what the last one met (its rows tell
+    // too little: the sizes come in order, and the small ones meet the
+    // most); or what it has met so far.
+    const double foretold = expected_ >= 0 ? expected_ : met_.empty() ? Matching() : met_.back() * Share();
+    met = std::max(current_.met, foretold);
+    const size_t rows = profile_.size() - 1;
+    if (rows > 0 && rows < lastProfile_.size() && lastProfile_[rows] > 0) {
+      remaining = profile_.back() * (lastProfile_.back() - lastProfile_[rows]) / lastProfile_[rows] + EndRate();
+    } else {
+      remaining = PassSeconds(met, current_, std::max(0.0, rows_ - current_.rows));
+    }
   } else if (met_.empty()) {
     met = Matching();
     remaining = PassSeconds(met, {}, rows_);

@@ -9,7 +9,9 @@
 // logarithm it needs. The first pass meets every matching position of
 // the first scan; each later pass meets a share of what the last one met,
 // which the passes so far tell. A pass that meets fewer positions than its
-// set holds is the last. Rows are reported from any thread.
+// set holds is the last. A pass after the first is forecast, once it has
+// scanned some rows, from the time the last pass took on the rest of them
+// in proportion. Rows are reported from any thread.
 #pragma once
 
 #include <mutex>
@@ -28,7 +30,9 @@ class PassForecast {
   // A row of the first scan met `matching` positions in `seconds`.
   void FirstScanRow(double matching, double seconds);
 
-  void BeginPass();
+  // A pass begins; `expectedMet`: how many undecided matching positions it
+  // will meet, as a sample of them tells (below 0 when none was taken).
+  void BeginPass(double expectedMet = -1);
   // A row of the running pass met `met` undecided positions, `summed` of
   // them with their exact sums, in `seconds`.
   void PassRow(double met, double summed, double seconds);
@@ -72,6 +76,13 @@ class PassForecast {
   double work_ = 0, workSeconds_ = 0;       // positions met, in sums, and their time beyond the rows
   double endSeconds_ = 0;                   // after the passes' scans
   bool running_ = false, finished_ = false;
+  double expected_ = -1;  // what the running pass will meet, if a sample told
+  // Seconds spent on each pass's first k rows, for k = 0, 1, ...: the
+  // running pass's and the last finished one's. Passes scan the same rows
+  // in the same order, and their time is spread over them alike (most of it
+  // on the first sizes, which meet the most positions), where their count
+  // alone would spread it evenly.
+  std::vector<double> profile_{0.0}, lastProfile_;
   Pass current_;
   std::vector<double> met_;  // by each finished pass
 };
