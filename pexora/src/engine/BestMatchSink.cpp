@@ -75,7 +75,7 @@ void BestMatchSink::Seed(const SearchTemplate& t, const PlaneSums& sums, const S
   }
   least(grid, kSeedBounded);
   if (bounds.Levels() > 1) {
-    for (Bounded& b : grid) b.bound = bounds.Bound(sums, 1, b.x, b.y);
+    for (Bounded& b : grid) b.bound = bounds.Bound(sums, bounds.Levels() - 1, b.x, b.y);
   }
   least(grid, kSeedCount);
   // No pixel can differ: every position matches, at 100 %. The grid's best

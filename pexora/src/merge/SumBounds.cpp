@@ -1,6 +1,7 @@
 #include "merge/SumBounds.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace pexora {
 
@@ -31,16 +32,29 @@ SumBounds::SumBounds(const SearchTemplate& t) {
   };
   // Blocks of 4 a side as a level of their own took longer than the exact
   // sum; they stand in for blocks of 16 that are not whole, as those of 16
-  // do for blocks of 256. A box of 256 x 256 of 16-bit values still sums
-  // below 2^32.
-  for (const int32_t side : {256, 16}) {
+  // do for blocks of 256 and 64. Between 256 (a handful of blocks for a
+  // picture of 480 x 270) and 16 (510 of them), the blocks of 64 rule out
+  // most candidates at a twelfth of the cost of the next level: the 480 x
+  // 270 search wide open had refined 551,000 candidates to blocks of 16.
+  // A box of 256 x 256 of 16-bit values still sums below 2^32.
+  // A block of 64 stands for its blocks of 16 only inside a whole block of
+  // 256, where the level of 256 summed it whole too: elsewhere that level
+  // summed the blocks of 16, and one block of 64 over them could bound less.
+  const int32_t across = (t.width + 255) / 256;
+  std::vector<bool> whole256;
+  for (const int32_t side : {256, 64, 16}) {
     if (side != 256 && side >= longest) continue;
-    const int32_t part = side == 256 ? 16 : 4;
+    const int32_t part = side == 16 ? 4 : 16;
     std::vector<Block> blocks;
     Block b{};
     for (int32_t by = 0; by < t.height; by += side) {
       for (int32_t bx = 0; bx < t.width; bx += side) {
-        if (whole(bx, by, side, b)) {
+        const bool inWhole =
+            side != 64 ||
+            whole256[static_cast<size_t>(by / 256) * static_cast<size_t>(across) + static_cast<size_t>(bx / 256)];
+        const bool isWhole = inWhole && whole(bx, by, side, b);
+        if (side == 256) whole256.push_back(isWhole);
+        if (isWhole) {
           blocks.push_back(b);
           continue;
         }
@@ -60,6 +74,16 @@ SumBounds::SumBounds(const SearchTemplate& t) {
     for (const Block& k : blocks) covered += int64_t{k.width} * k.height;
     const auto pixels = static_cast<int64_t>(t.pixels.size());
     if (10 * covered < 3 * pixels) continue;
+    // The same blocks as the level before (no whole block of 64 anywhere)
+    // would cost a level and bound nothing more. Blocks in reading order.
+    std::sort(blocks.begin(), blocks.end(),
+              [](const Block& a, const Block& k) { return std::tie(a.y, a.x) < std::tie(k.y, k.x); });
+    const auto same = [](const Block& a, const Block& k) {
+      return a.x == k.x && a.y == k.y && a.width == k.width && a.height == k.height;
+    };
+    if (!levels_.empty() &&
+        std::equal(blocks.begin(), blocks.end(), levels_.back().begin(), levels_.back().end(), same))
+      continue;
     levels_.push_back(std::move(blocks));
   }
 }

@@ -3,10 +3,11 @@
 // pixels, the distances of the searched values outside their ranges add up,
 // per channel, to at least how far the set's sum of values lies outside the
 // sum of its ranges. Levels split the search-for picture into blocks of
-// 256 and 16 pixels a side (where an alpha mask leaves pixels out, into the
-// whole blocks of 16 and 4 inside them; a level whose blocks hold less than
-// 30 % of the pixels is left out): each level is tighter and costs more; the
-// level after the last is the exact sum.
+// 256, 64 and 16 pixels a side (where an alpha mask leaves pixels out, into
+// the whole blocks of 16, 16 and 4 inside them; a level whose blocks hold
+// less than 30 % of the pixels is left out): each level is at least as tight
+// as the one before and costs more; the level after the last is the exact
+// sum.
 #pragma once
 
 #include <array>
