@@ -286,9 +286,46 @@ TEST(MatchSelection, MergingHundredsOfThousandsKeepsWhatTheFullMergeKeeps) {
                                         const std::function<void()>& onCaller) {
         RunShared(count, threads, body, onCaller);
       };
-      EXPECT_EQ(MergeByBounds(unknown, sums, nullptr, run), expected) << threads << " threads";
+      // Its progress only rises, and counts no more than the candidates.
+      MergeProgress last;
+      bool rising = true;
+      const auto progress = [&](const MergeProgress& now) {
+        rising = rising && now.bounded >= last.bounded && now.decided >= last.decided &&
+                 now.bounded <= unknown.size() && now.decided <= unknown.size();
+        last = now;
+      };
+      EXPECT_EQ(MergeByBounds(unknown, sums, progress, run), expected) << threads << " threads";
+      EXPECT_TRUE(rising) << threads << " threads";
+      EXPECT_GT(last.decided, unknown.size() / 2) << threads << " threads";
     }
   }
+}
+
+TEST(MatchSelection, MergingByBoundsCountsEveryCandidateOnceInItsProgress) {
+  // Candidates apart from each other: each is taken, refined to its exact
+  // sum and kept, none dropped by another. The progress rises to all of
+  // them and no further, however many refinements it counted on the way.
+  std::vector<Match> truth;
+  for (int32_t y = 0; y < 40; ++y) {
+    for (int32_t x = 0; x < 50; ++x) {
+      Match m = M(5 * x, 5 * y, 0, uint64_t(x * 7919 + y * 104729) % 1000, 4);
+      m.compared = 16;
+      truth.push_back(m);
+    }
+  }
+  std::vector<Match> unknown = truth;
+  for (Match& m : unknown) m.sum = 0;
+  PlacedSums sums(truth);
+  MergeProgress last;
+  bool rising = true;
+  const auto progress = [&](const MergeProgress& now) {
+    rising = rising && now.decided >= last.decided && now.decided <= truth.size();
+    last = now;
+  };
+  EXPECT_EQ(MergeByBounds(unknown, sums, progress).size(), truth.size());
+  EXPECT_TRUE(rising);
+  EXPECT_EQ(last.decided, truth.size());
+  EXPECT_EQ(last.bounded, truth.size());
 }
 
 TEST(KeepBestFirst, DecidesABatchAsTheWholeSortedBatchDecides) {

@@ -164,9 +164,19 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     return grid.AnyNear(m, [&](size_t index) { return Overlap(kept[index], m); });
   };
   std::atomic<size_t> bounded{0};
-  size_t reached = 0, decided = 0;
+  // How far the candidates are, in 64ths of one: half when taken from the
+  // order, half when decided; a refinement counts a quarter of the deciding
+  // half (three at most), so that the bar moves while candidates are
+  // refined and nothing is decided (a large search-for picture wide open
+  // refines for seconds between its kept matches).
+  constexpr size_t kWhole = 64, kRefined = 16, kMostRefined = 3;
+  size_t reached = 0, decided = 0, decisions = 0;
   const auto report = [&] {
-    if (progress) progress({bounded.load(), (reached + decided) / 2});
+    if (progress) progress({bounded.load(), (reached + decided) / (2 * kWhole)});
+  };
+  const auto decide = [&](const Ranked& r) {
+    decided += kWhole - kRefined * std::min<size_t>(r.level, kMostRefined);
+    ++decisions;
   };
   // Where kept matches lie, for dropping millions of candidates at once: in
   // four loads a candidate when their area is not too large for it, else
@@ -264,8 +274,8 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         if (i % kCompareStopInterval == 0) stop.Check();
         if (order[i].index != kCovered) order[uncovered++] = order[i];
       }
-      reached += order.size() - uncovered;
-      decided += order.size() - uncovered;
+      reached += kWhole * (order.size() - uncovered);
+      decided += kWhole * (order.size() - uncovered);
       order.resize(uncovered);
     };
     if (anyKept) compact();
@@ -294,7 +304,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     };
     const auto take = [&] {
       if (next < sorted && (heap.empty() || order[next] < heap.Top())) {
-        ++reached;
+        reached += kWhole;
         return order[next++];
       }
       return heap.Pop();
@@ -314,7 +324,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         const Ranked top = take();
         const Match place = PlaceOf(top);
         if (overlapsKept(place)) {
-          ++decided;
+          decide(top);
         } else if (int(top.level) < sums.Levels(place)) {
           batch.push_back(top);
           continue;
@@ -326,10 +336,10 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
           m.sum = top.sum;
           grid.File(m, kept.size());
           kept.push_back(m);
-          ++decided;
+          decide(top);
           batchSize = 1;
         }
-        if (decided % kReportEvery == 0) report();
+        if (decisions % kReportEvery == 0) report();
       }
       if (batch.size() == batchSize) batchSize = std::min(kBatch, 2 * batchSize);
       const auto refine = [&](size_t i) {
@@ -345,9 +355,15 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
       } else {
         for (size_t i = 0; i < batch.size(); ++i) refine(i);
       }
-      for (const Ranked& r : batch) putBack(r);
+      for (const Ranked& r : batch) {
+        if (r.level <= kMostRefined) decided += kRefined;
+        putBack(r);
+      }
+      // After a batch that took a while.
+      if (pixels >= kParallelRefinePixels) report();
     }
   }
+  report();
   return kept;
 }
 
