@@ -256,6 +256,23 @@ class PlacedSums : public SumSource {
   std::unordered_map<uint64_t, uint64_t> sums_;
 };
 
+// Every position of two sizes (8 and 13) in a block of 420 x 400 with exact
+// sums, many of them equal, one in 17 at a lower percentage: over 300,000.
+std::vector<Match> DenseBlock() {
+  std::vector<Match> all;
+  for (const int32_t size : {8, 13}) {
+    for (int32_t y = 0; y + size <= 400; ++y) {
+      for (int32_t x = 0; x + size <= 420; ++x) {
+        const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663) ^ uint32_t(size * 83492791);
+        Match m = M(x, y, hash % 17 == 0 ? 1 : 0, hash % 5000, size);
+        m.compared = int64_t{size} * size;
+        all.push_back(m);
+      }
+    }
+  }
+  return all;
+}
+
 TEST(MatchSelection, MergingHundredsOfThousandsKeepsWhatTheFullMergeKeeps) {
   // Every position of two sizes in a block (several parts of the order
   // sorted in turn, most candidates dropped unsorted), sums with many ties,
@@ -264,17 +281,7 @@ TEST(MatchSelection, MergingHundredsOfThousandsKeepsWhatTheFullMergeKeeps) {
   // candidate that makes the area too large to sum its cover.
   for (const bool far : {false, true}) {
     SCOPED_TRACE(far ? "far candidate" : "small area");
-    std::vector<Match> truth;
-    for (const int32_t size : {8, 13}) {
-      for (int32_t y = 0; y + size <= 400; ++y) {
-        for (int32_t x = 0; x + size <= 420; ++x) {
-          const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663) ^ uint32_t(size * 83492791);
-          Match m = M(x, y, hash % 17 == 0 ? 1 : 0, hash % 5000, size);
-          m.compared = int64_t{size} * size;
-          truth.push_back(m);
-        }
-      }
-    }
+    std::vector<Match> truth = DenseBlock();
     if (far) truth.push_back(M(4990, 4990, 0, 7, 8));
     ASSERT_GT(truth.size(), size_t{300000});
     std::vector<Match> unknown = truth;
@@ -333,17 +340,7 @@ TEST(KeepBestFirst, DecidesABatchAsTheWholeSortedBatchDecides) {
   // share at a lower percentage): several parts sorted in turn, most of the
   // batch dropped unsorted; part of the area covered before, and the count
   // cut or not.
-  std::vector<Match> batch;
-  for (const int32_t size : {8, 13}) {
-    for (int32_t y = 0; y + size <= 400; ++y) {
-      for (int32_t x = 0; x + size <= 420; ++x) {
-        const uint32_t hash = uint32_t(x * 73856093) ^ uint32_t(y * 19349663) ^ uint32_t(size * 83492791);
-        Match m = M(x, y, hash % 17 == 0 ? 1 : 0, hash % 5000, size);
-        m.compared = int64_t{size} * size;
-        batch.push_back(m);
-      }
-    }
-  }
+  const std::vector<Match> batch = DenseBlock();
   ASSERT_GT(batch.size(), size_t{300000});
   const TPXRect area{0, 0, 420, 400};
   const std::vector<Match> before = {M(100, 100, 0, 0, 50), M(0, 390, 0, 0, 10)};
