@@ -131,6 +131,38 @@ TEST(ManyMatches, PassesWithAFirstThresholdFromASampleMergeAsTheReferenceMerges)
   }
 }
 
+TEST(ManyMatches, PerfectMatchesEverywhereMergeInPassesAsTheReferenceMerges) {
+  // A uniform picture and a stretched uniform search-for picture: every
+  // position of every size matches at 100 % with a sum of 0, so that size
+  // and place alone rank them. The first scan stops timing rows soon after
+  // the room overflows, a pass's sampled threshold is a perfect match of the
+  // largest size, the rows of smaller sizes are left unscanned and the
+  // positions after it lose without their sums; with and without a count.
+  const Image searched{120, 90, std::vector<uint32_t>(size_t{120} * 90, 0xFF407080u)};
+  const Image target{4, 4, std::vector<uint32_t>(16, 0xFF407080u)};
+  TPXProcessParameters p{};
+  p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
+  p.MultipleMatches = 1;
+  p.StretchCompare = 1;
+  p.MinimalStretchSize = {1, 1};
+  p.MaximalStretchSize = {6, 6};
+  p.StretchResampler = PX_RESAMPLER_BILINEAR;
+  for (const int32_t most : {0, 3, 250}) {
+    SCOPED_TRACE(testing::Message() << "at most " << most);
+    TPXSearchOptions o{};
+    o.Size = sizeof o;
+    o.MaximalMatchCount = most;
+    const reference::Outcome expected = reference::Search(searched, target, p, &o);
+    ASSERT_EQ(expected.matches.size(), most > 0 ? size_t(most) : size_t{300});
+    for (unsigned threads : {1u, 2u}) {
+      const reference::Outcome actual =
+          RunEngine(searched, target, p, threads, nullptr, &o, 8000 * int64_t{2 * sizeof(Match)});
+      ASSERT_EQ(actual.code, expected.code);
+      EXPECT_EQ(actual.matches, expected.matches) << threads << " threads";
+    }
+  }
+}
+
 TEST(ManyMatches, MergesOfManyCandidatesSortedInPartsOnEveryThreadAgreeWithTheReference) {
   // Over 12,000 matching positions, all of one percentage (wide open) or of
   // many: the merge sorts them in parts on every thread, where a few are

@@ -69,8 +69,11 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
   std::vector<Match> kept;
   const std::unique_ptr<PlaneSums> sums = BoxSumsWithin(job.planes, job.settings, job.threads);
   CandidateSums source(job.planes, sums.get(), job.templates);
+  // A pass that a first threshold left empty (which the sample's positions
+  // better than it rule out) is followed by one without: passes end.
+  bool sample = true;
   while (true) {
-    const PassStart begun = PassThreshold(job, covered, source, capacity);
+    const PassStart begun = sample ? PassThreshold(job, covered, source, capacity) : PassStart{};
     const std::optional<Match>& first = begun.threshold;
     BestCandidates best(capacity, stop, first);
     PassSink sink(best, covered, source, job.progress);
@@ -86,6 +89,7 @@ std::vector<Match> MergeInPasses(ScanJob& job, size_t capacity) {
     // A pass that held fewer than its set holds held every undecided
     // position, unless its first threshold left some out.
     if ((taken < capacity && !first) || (most > 0 && kept.size() >= most) || !AnyPlaceLeft(job, covered)) break;
+    sample = taken > 0;
   }
   job.progress.EndPasses();
   return kept;

@@ -13,9 +13,15 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
+bool CandidateSink::Skips(const SearchTemplate& /*t*/, int32_t /*y*/) {
+  return overflow_.load() && rowsAfter_.load() >= rowsBefore_.load();
+}
+
 void CandidateSink::Take(const ScannedRow& row) {
   const int64_t* const differences = row.differences;
   if (overflow_.load()) {
+    if (row.positions == 0) return;  // left unscanned
+    ++rowsAfter_;
     const auto matching =
         std::count_if(differences, differences + row.positions, [&](int64_t d) { return d <= row.tolerance; });
     return progress_.OverflowRow(double(matching), SecondsSince(row.start));
@@ -32,6 +38,9 @@ void CandidateSink::Take(const ScannedRow& row) {
   }
   if (int64_t(candidatesFound_.load() + positions.size()) > maxCandidates_) {
     // The rows so far and their matching positions, this one's too.
+    // The rows to time after the room, known before the overflow shows.
+    size_t unset = 0;
+    rowsBefore_.compare_exchange_strong(unset, rowsScanned_.load() + 1);
     if (!overflow_.exchange(true)) {
       progress_.Overflowed(double(rowsScanned_.load() + 1), double(candidatesFound_.load() + positions.size()));
     }

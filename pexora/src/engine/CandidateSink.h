@@ -2,7 +2,9 @@
 // matches, collected per work unit for the merge, up to a number that fits
 // the memory. Past that number the merge will run in passes, which need
 // nothing more from this scan than what they will cost: each row's time and
-// its matching positions.
+// its matching positions, timed as far again as the scan had come and left
+// unscanned after that (a billion positions that all match cost minutes
+// to scan once more for nothing).
 #pragma once
 
 #include <atomic>
@@ -21,6 +23,8 @@ class CandidateSink : public RowSink {
   CandidateSink(size_t units, int64_t maxCandidates, ScanProgress& progress, const StopToken& stop)
       : found_(units), maxCandidates_(maxCandidates), progress_(progress), stop_(stop) {}
 
+  // Rows past the room, once as many have been timed as came before it.
+  bool Skips(const SearchTemplate& t, int32_t y) override;
   void Take(const ScannedRow& row) override;
 
   // Whether more positions matched than the room holds.
@@ -51,7 +55,7 @@ class CandidateSink : public RowSink {
   const int64_t maxCandidates_;
   ScanProgress& progress_;
   const StopToken& stop_;
-  std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0};
+  std::atomic<size_t> candidatesFound_{0}, rowsScanned_{0}, rowsBefore_{0}, rowsAfter_{0};
   std::atomic<bool> overflow_{false};
 };
 

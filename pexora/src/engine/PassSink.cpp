@@ -36,6 +36,12 @@ int32_t NextWithBit(const std::vector<uint64_t>& bits, int32_t from, int32_t end
 }  // namespace
 
 bool PassSink::Skips(const SearchTemplate& t, int32_t y) {
+  // Not even a perfect match at the row's first position would be better
+  // than the threshold: none of the row's can be (smaller sizes, once the
+  // set holds perfect matches of a larger one).
+  if (const std::optional<Match> threshold = best_.Threshold()) {
+    if (!IsBetterMatch({covered_.Area().X, y, t.width, t.height, 0, t.Compared(), 0}, *threshold)) return true;
+  }
   BlockedRow& row = lastBlocked;
   row.sink = this, row.y = y, row.width = t.width, row.height = t.height;
   const bool anyFree = covered_.BlockedPositions(y, t.width, t.height, row.bits);
@@ -88,12 +94,25 @@ void PassSink::TakeRow(const ScannedRow& row, size_t& met, size_t& summed) {
       ++met;
       // Within the threshold's percentage, a sum past the threshold's loses,
       // and so does one whose bound passes it: the sum is needed only as far
-      // as the threshold's.
-      if (entering == 0 && runBounded && firstBounds[static_cast<size_t>(i - first)] > threshold->sum) continue;
+      // as the threshold's. One that would lose even at the threshold's sum
+      // (a smaller size, a later place) loses once a bound reaches that sum:
+      // where every position matches perfectly, before any sum.
       Match m = row.MatchAt(i);
+      const auto tieLoses = [&] {
+        Match at = m;
+        at.sum = threshold->sum;
+        return !IsBetterMatch(at, *threshold);
+      };
+      const auto losesAt = [&](uint64_t bound) {
+        return bound > threshold->sum || (bound == threshold->sum && tieLoses());
+      };
+      if (entering == 0 && ((threshold->sum == 0 && tieLoses()) ||
+                            (runBounded && losesAt(firstBounds[static_cast<size_t>(i - first)])))) {
+        continue;
+      }
       bool loses = false;
       for (int level = runBounded ? 1 : 0; entering == 0 && level < levels && !loses; ++level) {
-        loses = sums_.SumAt(m, level) > threshold->sum;
+        loses = losesAt(sums_.SumAt(m, level));
       }
       if (loses) continue;
       ++summed;
