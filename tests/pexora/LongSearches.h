@@ -23,10 +23,6 @@ struct LongSearch {
 
 inline void PrintTo(const LongSearch& search, std::ostream* out) { *out << search.name; }
 
-inline Image Uniform(int32_t width, int32_t height, uint32_t argb) {
-  return Image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), argb)};
-}
-
 inline TPXProcessParameters LongParameters(int32_t differenceTolerance) {
   TPXProcessParameters p{};
   p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;

@@ -138,8 +138,7 @@ TEST(ManyMatches, PerfectMatchesEverywhereMergeInPassesAsTheReferenceMerges) {
   // the room overflows, a pass's sampled threshold is a perfect match of the
   // largest size, the rows of smaller sizes are left unscanned and the
   // positions after it lose without their sums; with and without a count.
-  const Image searched{120, 90, std::vector<uint32_t>(size_t{120} * 90, 0xFF407080u)};
-  const Image target{4, 4, std::vector<uint32_t>(16, 0xFF407080u)};
+  const Image searched = Uniform(120, 90, 0xFF407080u), target = Uniform(4, 4, 0xFF407080u);
   TPXProcessParameters p{};
   p.CompareType = PX_COMPARE_TYPE_RELATIVE_ARGB;
   p.MultipleMatches = 1;

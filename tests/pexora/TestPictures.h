@@ -26,6 +26,11 @@ Image PalettePicture(int32_t width, int32_t height, uint32_t seed, bool withAlph
 // by one step, so that many positions tie exactly.
 Image FlatPicture(int32_t width, int32_t height, uint32_t seed, bool withAlpha = false);
 
+// Every pixel the same.
+inline Image Uniform(int32_t width, int32_t height, uint32_t argb) {
+  return Image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), argb)};
+}
+
 Image Crop(const Image& picture, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // Copies `part` into `picture` at (x, y), blending by the part's alpha.

@@ -15,10 +15,6 @@ namespace {
 
 constexpr int64_t kMiB = int64_t{1} << 20;
 
-Image Uniform(int32_t width, int32_t height, uint32_t argb) {
-  return Image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height), argb)};
-}
-
 int32_t SearchCode(const SearchObject& in, const SearchObject& of, const TPXProcessParameters& p,
                    PlaneCache& cache = PlaneCache::Instance()) {
   try {

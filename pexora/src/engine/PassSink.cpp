@@ -6,12 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "merge/BoundRows.h"
+
 namespace pexora {
 
 namespace {
-
-// Runs shorter than this are bounded a position at a time.
-constexpr int32_t kLeastRowRun = 8;
 
 // The covered positions of the row that Skips looked at last on this thread,
 // for the Take of that row that follows.

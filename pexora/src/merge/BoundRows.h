@@ -10,6 +10,10 @@
 
 namespace pexora {
 
+// Runs of neighbouring positions shorter than this are bounded a position
+// at a time (SumBounds::Bound) rather than through BoundsOfRow.
+inline constexpr int32_t kLeastRowRun = 8;
+
 // Bounds of a row are capped here; below the cap they are exact.
 inline constexpr uint32_t kBoundRowCap = uint32_t{1} << 31;
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <tuple>
 
+#include "merge/BoundRows.h"
 #include "merge/CoverSums.h"
 #include "merge/MatchGrid.h"
 
@@ -70,9 +71,6 @@ bool InRowAfter(const Match& a, const Match& b) {
 // Batches of refinements of fewer pixels than this run on the calling
 // thread.
 constexpr int64_t kParallelRefinePixels = int64_t{1} << 16;
-
-// Rows shorter than this are bounded a position at a time.
-constexpr size_t kLeastRowRun = 8;
 
 // The largest area, in pixels, whose cover is summed (CoverSums, 4 bytes a
 // pixel) rather than looked up in the grid of kept matches.
@@ -249,7 +247,7 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
         // bounds at once.
         size_t next = i + 1;
         while (next < last && InRowAfter(candidates[next - 1], candidates[next])) ++next;
-        const bool inRow = next - i >= kLeastRowRun &&
+        const bool inRow = next - i >= size_t{kLeastRowRun} &&
                            sums.RowBounds(candidates[i], 0, static_cast<int32_t>(next - i), rowBounds.data());
         for (size_t j = i; j < next; ++j) {
           const Match& m = candidates[j];
