@@ -9,6 +9,7 @@
 #include "merge/BoundRows.h"
 #include "merge/CoverSums.h"
 #include "merge/MatchGrid.h"
+#include "merge/PercentageOrder.h"
 
 namespace pexora {
 
@@ -147,13 +148,10 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   // One percentage after another, and sizes together within one. The scan
   // gathers one size after another, smallest first: where every position
   // matches alike, as with wide-open tolerances, they come in order.
-  const auto byPercentageAndSize = [](const Match& a, const Match& b) {
-    const int fraction = CompareFraction(a, b);
-    return fraction != 0 ? fraction > 0 : std::tie(a.width, a.height) < std::tie(b.width, b.height);
-  };
   uint32_t compared = 0;
-  if (!std::is_sorted(candidates.begin(), candidates.end(), Stoppable<Match>(byPercentageAndSize, stop, compared))) {
-    SortInParts(candidates, byPercentageAndSize, run, noReport, stop);
+  if (!std::is_sorted(candidates.begin(), candidates.end(), Stoppable<Match>(ByPercentageAndSize, stop, compared)) &&
+      !SortByCounting(candidates, kWholeBufferBytes, stop)) {
+    SortInParts(candidates, ByPercentageAndSize, run, noReport, stop);
   }
   stop.Check();
   MatchGrid grid(candidates);
