@@ -47,7 +47,8 @@ std::shared_ptr<BestMatchSink::SizeSums> BestMatchSink::SumsFor(const SearchTemp
   std::shared_ptr<SizeSums>& made = sizes_[{t.width, t.height}];
   // Made again with bounds once there are box sums; a row that holds the
   // old one keeps it.
-  if (!made || (sums != nullptr && !made->bounds)) made = std::make_shared<SizeSums>(t, sums);
+  if (!made || (sums != nullptr && !made->bounds))
+    made = std::make_shared<SizeSums>(t, FirstSummedChannel(planes_, t), sums);
   return made;
 }
 

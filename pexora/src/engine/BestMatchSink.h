@@ -27,6 +27,7 @@
 #include "merge/SumBounds.h"
 #include "merge/TemplateRows.h"
 #include "scan/CompareSettings.h"
+#include "scan/ComparedChannels.h"
 
 namespace pexora {
 
@@ -46,8 +47,9 @@ class BestMatchSink : public RowSink {
   // What the sums of one size need: its rows, and its bounds when there are
   // box sums.
   struct SizeSums {
-    SizeSums(const SearchTemplate& t, const PlaneSums* sums)
-        : rows(t), bounds(sums != nullptr ? std::make_unique<const SumBounds>(t) : nullptr) {}
+    SizeSums(const SearchTemplate& t, int firstChannel, const PlaneSums* sums)
+        : rows(t, firstChannel),
+          bounds(sums != nullptr ? std::make_unique<const SumBounds>(t, firstChannel) : nullptr) {}
     const TemplateRows rows;
     const std::unique_ptr<const SumBounds> bounds;
     std::once_flag seeded;

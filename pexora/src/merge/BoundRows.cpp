@@ -32,8 +32,20 @@ void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int leve
     for (const int c : bounds.Channels()) {
       const uint32_t* const s = sums.Plane(c);
       // Box sums of blocks of at most 65536 pixels stay below 2^32.
-      const auto low = hn::Set(d, static_cast<uint32_t>(b.low[static_cast<size_t>(c)]));
-      const auto high = hn::Set(d, static_cast<uint32_t>(b.high[static_cast<size_t>(c)]));
+      const auto lowValue = static_cast<uint32_t>(b.low[static_cast<size_t>(c)]);
+      const auto highValue = static_cast<uint32_t>(b.high[static_cast<size_t>(c)]);
+      if (s == nullptr) {
+        // The same box at every position.
+        const uint32_t box = PlaneSums::OpaqueBox(b.width, b.height);
+        const uint32_t distance = std::min(box < lowValue    ? lowValue - box
+                                           : box > highValue ? box - highValue
+                                                             : 0,
+                                           kBoundRowCap);
+        for (size_t i = 0; i < n; ++i) out[i] = std::min(out[i] + distance, kBoundRowCap);
+        continue;
+      }
+      const auto low = hn::Set(d, lowValue);
+      const auto high = hn::Set(d, highValue);
       size_t i = 0;
       for (; i + lanes <= n; i += lanes) {
         const auto box = hn::Add(hn::Sub(hn::LoadU(d, s + bottom + i + width), hn::LoadU(d, s + bottom + i)),
@@ -41,7 +53,6 @@ void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int leve
         const auto distance = hn::Add(hn::Sub(hn::Max(low, box), box), hn::Sub(hn::Max(box, high), high));
         hn::StoreU(hn::Min(hn::Add(hn::LoadU(d, out + i), hn::Min(distance, cap)), cap), d, out + i);
       }
-      const uint32_t lowValue = hn::GetLane(low), highValue = hn::GetLane(high);
       for (; i < n; ++i) {
         const uint32_t box = s[bottom + i + width] - s[bottom + i] - s[top + i + width] + s[top + i];
         const uint32_t distance = box < lowValue ? lowValue - box : box > highValue ? box - highValue : 0;

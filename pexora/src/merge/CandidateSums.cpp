@@ -16,9 +16,10 @@ int64_t HeldBytes(int64_t pixels) { return pixels * (int64_t{sizeof(TemplatePixe
 int64_t HeldBytes(const SearchTemplate& t) { return HeldBytes(int64_t{t.width} * t.height); }
 }  // namespace
 
-CandidateSums::Prepared::Prepared(std::shared_ptr<const SearchTemplate> made, bool withBounds)
-    : t(std::move(made)), rows(*t) {
-  if (withBounds) bounds.emplace(*t);
+CandidateSums::Prepared::Prepared(std::shared_ptr<const SearchTemplate> made, const ChannelPlanes& planes,
+                                  bool withBounds)
+    : t(std::move(made)), rows(*t, FirstSummedChannel(planes, *t)) {
+  if (withBounds) bounds.emplace(*t, rows.firstChannel);
 }
 
 CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums, SizedTemplates& templates)
@@ -34,7 +35,7 @@ CandidateSums::CandidateSums(const ChannelPlanes& planes, const PlaneSums* sums,
 }
 
 std::shared_ptr<const CandidateSums::Prepared> CandidateSums::Make(size_t size) {
-  return std::make_shared<const Prepared>(templates_.Acquire(size), sums_ != nullptr);
+  return std::make_shared<const Prepared>(templates_.Acquire(size), planes_, sums_ != nullptr);
 }
 
 CandidateSums::~CandidateSums() {

@@ -16,6 +16,7 @@
 #include "merge/PlaneSums.h"
 #include "merge/SumBounds.h"
 #include "merge/TemplateRows.h"
+#include "scan/ComparedChannels.h"
 #include "scan/SizedTemplates.h"
 
 namespace pexora {
@@ -36,7 +37,7 @@ class CandidateSums : public SumSource {
 
  private:
   struct Prepared {
-    explicit Prepared(std::shared_ptr<const SearchTemplate> made, bool withBounds);
+    Prepared(std::shared_ptr<const SearchTemplate> made, const ChannelPlanes& planes, bool withBounds);
     std::shared_ptr<const SearchTemplate> t;
     TemplateRows rows;
     std::optional<SumBounds> bounds;

@@ -12,21 +12,27 @@ PlaneSums::PlaneSums(const ChannelPlanes& planes, ColorModel model, int firstCha
     : width_(planes.width) {
   std::vector<int> channels;
   for (int c = firstChannel; c < 4; ++c) {
-    if (!(model == ColorModel::kAhsl && c == 1)) channels.push_back(c);
+    if (!(model == ColorModel::kAhsl && c == 1) && !(c == 0 && planes.opaque)) channels.push_back(c);
   }
   const size_t stride = static_cast<size_t>(planes.width) + 1;
   const auto sum = [&](size_t k) {
     const int c = channels[k];
-    std::vector<uint32_t>& s = sums_[static_cast<size_t>(c)];
-    s.assign(stride * (static_cast<size_t>(planes.height) + 1), 0);
+    auto& s = sums_[static_cast<size_t>(c)];
+    // Uninitialised: every value is written once, a row at a time (filling
+    // 33 MB with zeros first took a fifth of the time for 1920 x 1080).
+    s.reset(new uint32_t[stride * (static_cast<size_t>(planes.height) + 1)]);
+    std::fill(s.get(), s.get() + stride, 0u);
     const uint16_t* values = planes.channel[static_cast<size_t>(c)].data();
     for (int32_t y = 0; y < planes.height; ++y) {
       stop.Check();
-      uint32_t row = 0;
-      const size_t above = static_cast<size_t>(y) * stride, here = above + stride;
+      const uint32_t* above = s.get() + static_cast<size_t>(y) * stride;
+      uint32_t* here = s.get() + (static_cast<size_t>(y) + 1) * stride;
+      const uint16_t* row = values + planes.Index(0, y);
+      here[0] = 0;
+      uint32_t running = 0;
       for (int32_t x = 0; x < planes.width; ++x) {
-        row += values[planes.Index(x, y)];
-        s[here + static_cast<size_t>(x) + 1] = s[above + static_cast<size_t>(x) + 1] + row;
+        running += row[x];
+        here[x + 1] = above[x + 1] + running;
       }
     }
   };

@@ -5,8 +5,8 @@
 
 namespace pexora {
 
-SumBounds::SumBounds(const SearchTemplate& t) {
-  for (int c = t.firstChannel; c < 4; ++c) {
+SumBounds::SumBounds(const SearchTemplate& t, int firstChannel) {
+  for (int c = firstChannel; c < 4; ++c) {
     if (!(t.model == ColorModel::kAhsl && c == 1)) channels_.push_back(c);
   }
   // The pixels that take part (not those an alpha mask leaves out), by place.

@@ -21,7 +21,8 @@ namespace pexora {
 
 class SumBounds {
  public:
-  explicit SumBounds(const SearchTemplate& t);
+  // Bounds of the channels from firstChannel on (FirstSummedChannel).
+  SumBounds(const SearchTemplate& t, int firstChannel);
 
   // Levels of bounds; Levels() itself names the exact sum.
   int Levels() const { return static_cast<int>(levels_.size()); }

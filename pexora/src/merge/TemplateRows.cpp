@@ -2,8 +2,8 @@
 
 namespace pexora {
 
-TemplateRows::TemplateRows(const SearchTemplate& t)
-    : width(t.width), height(t.height), model(t.model), firstChannel(t.firstChannel) {
+TemplateRows::TemplateRows(const SearchTemplate& t, int firstChannel)
+    : width(t.width), height(t.height), model(t.model), firstChannel(firstChannel) {
   const size_t count = static_cast<size_t>(t.width) * static_cast<size_t>(t.height) + kPadding;
   const bool ahsl = model == ColorModel::kAhsl;
   for (int c = firstChannel; c < 4; ++c) {

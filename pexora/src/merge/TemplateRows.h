@@ -14,7 +14,8 @@
 namespace pexora {
 
 struct TemplateRows {
-  explicit TemplateRows(const SearchTemplate& t);
+  // Channels from firstChannel on (FirstSummedChannel).
+  TemplateRows(const SearchTemplate& t, int firstChannel);
 
   // Elements past the last row, so that a vector load from a row's last
   // pixels stays inside.

@@ -13,4 +13,10 @@ inline int FirstComparedChannel(const ChannelPlanes& in, const SearchTemplate& t
   return t.firstChannel == 1 || (in.opaque && t.acceptsOpaque) ? 1 : 0;
 }
 
+// The first channel that adds to a sum of differences: 1 where alpha is not
+// compared or where every searched and search-for alpha is 255.
+inline int FirstSummedChannel(const ChannelPlanes& in, const SearchTemplate& t) {
+  return t.firstChannel == 1 || (in.opaque && t.exactlyOpaque) ? 1 : 0;
+}
+
 }  // namespace pexora

@@ -137,6 +137,8 @@ SearchTemplate MakeSearchTemplate(const Image& picture, const CompareSettings& s
   t.pixels = std::move(sorted);
   t.acceptsOpaque = std::all_of(t.pixels.begin(), t.pixels.begin() + static_cast<std::ptrdiff_t>(t.tested),
                                 [](const TemplatePixel& p) { return p.high[0] == 255; });
+  t.exactlyOpaque =
+      std::all_of(t.pixels.begin(), t.pixels.end(), [](const TemplatePixel& p) { return p.exactLow[0] == 255; });
   return t;
 }
 

@@ -52,6 +52,9 @@ struct SearchTemplate {
   size_t tested = 0;
   // Every tested pixel accepts alpha 255.
   bool acceptsOpaque = false;
+  // Every pixel's alpha is 255: against opaque searched pixels its alpha
+  // adds nothing to a sum of differences.
+  bool exactlyOpaque = false;
 
   int64_t Compared() const { return static_cast<int64_t>(pixels.size()); }
 };
