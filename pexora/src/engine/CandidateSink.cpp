@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "merge/PercentageOrder.h"
+
 namespace pexora {
 
 namespace {
@@ -54,6 +56,18 @@ void CandidateSink::Take(const ScannedRow& row) {
 
 std::vector<Match> CandidateSink::Gather() {
   std::vector<Match> candidates;
+  // In the merge's order where counting serves, else as the scan found them.
+  const auto each = [this](const auto& visit) {
+    for (const RowMatches& found : found_) {
+      for (const RowMatches::Position& p : found.positions) {
+        visit(Match{p.x, found.y, found.width, found.height, p.difference, found.compared, 0});
+      }
+    }
+  };
+  if (GatherByCounting(candidatesFound_.load(), each, candidates, kWholeBufferBytes, stop_)) {
+    std::vector<RowMatches>().swap(found_);
+    return candidates;
+  }
   candidates.reserve(candidatesFound_.load());
   for (RowMatches& found : found_) {
     stop_.Check();
