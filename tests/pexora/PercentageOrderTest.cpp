@@ -1,7 +1,7 @@
 // The order of the merge of collected candidates, sorted by counting: the
 // order a stable comparison sort gives, for candidates as the scan gathers
 // them and for ones it never would; refused, untouched, where counting would
-// not pay.
+// not pay or the candidates are in order as they come.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,7 +50,6 @@ TEST(SortByCounting, OrdersAsAStableSortByPercentageAndSize) {
   };
   const std::vector<Case> cases = {
       {"one size, differences up to 1000", {{32, 32, 1024}}, 1000, true},
-      {"one size, every difference the same", {{8, 8, 64}}, 0, true},
       // Stretched: percentages of different sizes fall between each other
       // and some are equal (0 of 100 and 0 of 400, 1 of 100 and 4 of 400).
       {"sizes smallest first", {{10, 10, 100}, {12, 12, 144}, {20, 20, 400}}, 60, true},
@@ -82,8 +81,14 @@ TEST(SortByCounting, RefusesWhereCountingWouldNotPayAndLeavesTheCandidates) {
   const std::vector<Match> before = many;
   EXPECT_FALSE(SortByCounting(many, sizeof(Match) * (many.size() - 1), StopToken::Never()));
   EXPECT_EQ(many, before);
+  // Nothing to order where every candidate has one percentage and size.
   std::vector<Match> none;
-  EXPECT_TRUE(SortByCounting(none, 0, StopToken::Never()));
+  EXPECT_FALSE(SortByCounting(none, 0, StopToken::Never()));
+  std::vector<Match> alike = Candidates({{8, 8, 64}}, 10, 100, 0, true, 9);
+  const std::vector<Match> asTheyCame = alike;
+  EXPECT_FALSE(SortByCounting(alike, size_t{1} << 30, StopToken::Never()));
+  EXPECT_EQ(alike, asTheyCame);
+  EXPECT_TRUE(std::is_sorted(alike.begin(), alike.end(), ByPercentageAndSize));
 }
 
 }  // namespace

@@ -75,22 +75,27 @@ std::vector<uint32_t> ClassStarts(const std::vector<Group>& groups, std::vector<
 // the merge of a dense single-size search). Candidates of the same
 // percentage and size keep the order they came in. Returns false, with `out`
 // untouched, where the counts would take more room than a quarter of the
-// candidates, or the candidates more than `mostBytes`: a comparison sort
-// serves those. Checks `stop` every few hundred microseconds.
+// candidates, or the candidates more than `mostBytes` (a comparison sort
+// serves those), and where they all have one percentage and size (they are
+// in order as they come). Checks `stop` every few hundred microseconds.
 template <typename ForEach>
 bool GatherByCounting(size_t count, const ForEach& forEach, std::vector<Match>& out, size_t mostBytes,
                       const StopToken& stop) {
   if (count > mostBytes / sizeof(Match) || count >= UINT32_MAX) return false;
   counting::Groups groups;
-  bool negative = false;
+  bool negative = false, mixed = false;
   size_t seen = 0;
+  Match first;
   forEach([&](const Match& m) {
+    if (seen == 0) first = m;
     if (++seen % counting::kStopEvery == 0) stop.Check();
-    counting::Group& g = groups.All()[groups.Of(m)];
+    const size_t group = groups.Of(m);
+    counting::Group& g = groups.All()[group];
     g.most = std::max(g.most, m.difference);
     negative = negative || m.difference < 0;
+    mixed = mixed || group != 0 || m.difference != first.difference;
   });
-  if (negative || seen != count) return false;
+  if (negative || !mixed || seen != count) return false;
   const size_t entries = counting::PlaceCounts(groups.All(), count / 4 + 4096);
   if (entries == 0 && count > 0) return false;
   std::vector<uint32_t> counts(entries, 0);
