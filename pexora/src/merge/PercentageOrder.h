@@ -104,7 +104,13 @@ bool GatherByCounting(size_t count, const ForEach& forEach, std::vector<Match>& 
     ++counts[groups.Entry(m)];
   });
   std::vector<uint32_t> next = counting::ClassStarts(groups.All(), counts, stop);
-  std::vector<Match> sorted(count);
+  // Made a part at a time: millions of them take tens of milliseconds.
+  std::vector<Match> sorted;
+  sorted.reserve(count);
+  for (size_t made = 0; made < count; made += counting::kStopEvery) {
+    stop.Check();
+    sorted.resize(std::min(count, made + counting::kStopEvery));
+  }
   forEach([&](const Match& m) {
     if (++seen % counting::kStopEvery == 0) stop.Check();
     sorted[next[counts[groups.Entry(m)]]++] = m;
