@@ -6,6 +6,7 @@
 #include <optional>
 #include <tuple>
 
+#include "core/UninitialisedAllocator.h"
 #include "merge/BoundRows.h"
 #include "merge/CoverSums.h"
 #include "merge/MatchGrid.h"
@@ -195,7 +196,10 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
   // at is the least of both. The order is sorted a part at a time, least
   // first: what kept matches cover by then is dropped before the next part
   // is sorted, and most of the candidates of a dense search are.
-  std::vector<Ranked> order, batch;
+  // The order is written by the first bounds, on every thread, before it
+  // is read.
+  std::vector<Ranked, UninitialisedAllocator<Ranked>> order;
+  std::vector<Ranked> batch;
   size_t keptWhenSummed = SIZE_MAX;
   PendingHeap heap(candidates);
   constexpr size_t kChunk = 4096, kBatch = 256, kReportEvery = 1024, kFirstSorted = size_t{1} << 16;
@@ -217,12 +221,13 @@ std::vector<Match> MergeByBounds(std::vector<Match> candidates, SumSource& sums,
     }
     stop.Check();
     report();
-    // Filled a part at a time: millions of them take tens of milliseconds.
+    // Sized a part at a time; the first bounds write every element (zeroing
+    // and touching millions here had held the bar for half a second).
     order.clear();
     order.reserve(end - begin);
     for (size_t filled = 0; filled < end - begin; filled += kChunk * 64) {
       stop.Check();
-      order.resize(std::min(end - begin, filled + kChunk * 64), Ranked{});
+      order.resize(std::min(end - begin, filled + kChunk * 64));
     }
     // Whether a kept match overlaps a candidate: through the summed cover
     // where there are many to look at (summing it costs about two passes
