@@ -59,9 +59,7 @@ std::vector<Match> CandidateSink::Gather() {
   // In the merge's order where counting serves, else as the scan found them.
   const auto each = [this](const auto& visit) {
     for (const RowMatches& found : found_) {
-      for (const RowMatches::Position& p : found.positions) {
-        visit(Match{p.x, found.y, found.width, found.height, p.difference, found.compared, 0});
-      }
+      for (const RowMatches::Position& p : found.positions) visit(found.At(p));
     }
   };
   if (GatherByCounting(candidatesFound_.load(), each, candidates, kWholeBufferBytes, stop_)) {
@@ -71,9 +69,7 @@ std::vector<Match> CandidateSink::Gather() {
   candidates.reserve(candidatesFound_.load());
   for (RowMatches& found : found_) {
     stop_.Check();
-    for (const RowMatches::Position& p : found.positions) {
-      candidates.push_back({p.x, found.y, found.width, found.height, p.difference, found.compared, 0});
-    }
+    for (const RowMatches::Position& p : found.positions) candidates.push_back(found.At(p));
     std::vector<RowMatches::Position>().swap(found.positions);
   }
   std::vector<RowMatches>().swap(found_);

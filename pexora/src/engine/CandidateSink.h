@@ -48,6 +48,8 @@ class CandidateSink : public RowSink {
     int32_t y = 0, width = 0, height = 0;
     int64_t compared = 0;
     std::vector<Position> positions;
+
+    Match At(const Position& p) const { return {p.x, y, width, height, p.difference, compared, 0}; }
   };
 
   static_assert(sizeof(RowMatches) <= kBytesPerUnit);

@@ -16,6 +16,11 @@ namespace HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
 
+// How far a block's box sum lies outside the sums of its accepted ranges.
+inline uint32_t DistanceOutside(uint32_t box, uint32_t low, uint32_t high) {
+  return box < low ? low - box : box > high ? box - high : 0;
+}
+
 void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int level, int32_t x0, int32_t y, int32_t count,
                         uint32_t* out) {
   const hn::ScalableTag<uint32_t> d;
@@ -37,10 +42,7 @@ void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int leve
       if (s == nullptr) {
         // The same box at every position.
         const uint32_t box = PlaneSums::OpaqueBox(b.width, b.height);
-        const uint32_t distance = std::min(box < lowValue    ? lowValue - box
-                                           : box > highValue ? box - highValue
-                                                             : 0,
-                                           kBoundRowCap);
+        const uint32_t distance = std::min(DistanceOutside(box, lowValue, highValue), kBoundRowCap);
         for (size_t i = 0; i < n; ++i) out[i] = std::min(out[i] + distance, kBoundRowCap);
         continue;
       }
@@ -55,7 +57,7 @@ void BoundsOfRowVectors(const PlaneSums& sums, const SumBounds& bounds, int leve
       }
       for (; i < n; ++i) {
         const uint32_t box = s[bottom + i + width] - s[bottom + i] - s[top + i + width] + s[top + i];
-        const uint32_t distance = box < lowValue ? lowValue - box : box > highValue ? box - highValue : 0;
+        const uint32_t distance = DistanceOutside(box, lowValue, highValue);
         out[i] = std::min(out[i] + std::min(distance, kBoundRowCap), kBoundRowCap);
       }
     }

@@ -97,7 +97,7 @@ bool GatherByCounting(size_t count, const ForEach& forEach, std::vector<Match>& 
   });
   if (negative || !mixed || seen != count) return false;
   const size_t entries = counting::PlaceCounts(groups.All(), count / 4 + 4096);
-  if (entries == 0 && count > 0) return false;
+  if (entries == 0) return false;
   std::vector<uint32_t> counts(entries, 0);
   forEach([&](const Match& m) {
     if (++seen % counting::kStopEvery == 0) stop.Check();
